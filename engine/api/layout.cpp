@@ -1,0 +1,2 @@
+// Compile-time check of the public records' layout.
+#include "api/layout_check.h"

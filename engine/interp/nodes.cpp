@@ -1,0 +1,490 @@
+// Construction, attachment and release of syntax-tree nodes.
+#include "interp/nodes.h"
+
+#include "front/symbols.h"
+#include "value/value.h"
+
+#include <utility>
+
+namespace pelorn::interp {
+
+namespace {
+
+ValueRecords makeRecords(std::vector<Expression *> &&expressions)
+{
+    ValueRecords records;
+    records.reserve(expressions.size());
+    for (Expression *e : expressions)
+        records.push_back(ValueRecord{e, value::empty()});
+    return records;
+}
+
+Arguments makeArguments(std::vector<Expression *> &&expressions)
+{
+    Arguments a;
+    a.count = static_cast<uint32_t>(expressions.size());
+    if (a.count == 0)
+        return a;
+    a.slots = new ArgumentSlot[a.count];
+    for (uint32_t i = 0; i < a.count; ++i) {
+        a.slots[i].expression = expressions[i];
+        a.slots[i].value = value::empty();
+    }
+    return a;
+}
+
+void attachAll(ValueRecords &records, Statement *owner)
+{
+    for (auto &r : records)
+        r.expression->attach(owner);
+}
+
+void attachAll(Arguments &arguments, Statement *owner)
+{
+    for (uint32_t i = 0; i < arguments.count; ++i)
+        arguments.expression(i)->attach(owner);
+}
+
+void attachIf(Expression *e, Statement *owner)
+{
+    if (e != nullptr)
+        e->attach(owner);
+}
+
+} // namespace
+
+void releaseRecords(ValueRecords &records)
+{
+    for (auto &r : records) {
+        value::release(r.value);
+        delete r.expression;
+    }
+    records.clear();
+}
+
+void releaseArguments(Arguments &arguments)
+{
+    for (uint32_t i = 0; i < arguments.count; ++i) {
+        value::release(arguments.slots[i].value);
+        delete arguments.expression(i);
+    }
+    delete[] arguments.slots;
+    arguments.slots = nullptr;
+    arguments.count = 0;
+}
+
+Statement::~Statement()
+{
+    front::releaseSymbolList(symbols);
+}
+
+// ------------------------------------------------------------- statements
+
+BlockStatement::BlockStatement() = default;
+
+BlockStatement::~BlockStatement()
+{
+    for (Statement *s : statements)
+        delete s;
+}
+
+void BlockStatement::append(Statement *statement)
+{
+    statements.push_back(statement);
+    statement->attach(this);
+}
+
+AssignStatement::AssignStatement(VariableExpr *t, Expression *v, bool d) : target(t), value(v), declaration(d)
+{
+    target->attach(this);
+    value->attach(this);
+}
+
+AssignStatement::~AssignStatement()
+{
+    delete target;
+    delete value;
+}
+
+void AssignStatement::attach(Statement *p)
+{
+    parent = p;
+    target->attach(p);
+    value->attach(p);
+}
+
+CompoundAssignStatement::CompoundAssignStatement(VariableExpr *t, Expression *v, CompoundOperator o)
+    : target(t), value(v), op(o)
+{
+    target->attach(this);
+    value->attach(this);
+}
+
+CompoundAssignStatement::~CompoundAssignStatement()
+{
+    delete target;
+    delete value;
+}
+
+void CompoundAssignStatement::attach(Statement *p)
+{
+    parent = p;
+    target->attach(p);
+    value->attach(p);
+}
+
+IncrementStatement::IncrementStatement(VariableExpr *t, bool inc) : target(t), increment(inc)
+{
+    target->attach(this);
+}
+
+IncrementStatement::~IncrementStatement() { delete target; }
+
+ElementAssignStatement::ElementAssignStatement(VariableExpr *t, std::vector<Expression *> i, Expression *v)
+    : target(t), indexes(makeRecords(std::move(i))), value(v)
+{
+    ElementAssignStatement::attach(this);
+    parent = nullptr;
+}
+
+ElementAssignStatement::~ElementAssignStatement()
+{
+    delete target;
+    releaseRecords(indexes);
+    delete value;
+}
+
+void ElementAssignStatement::attach(Statement *p)
+{
+    parent = p;
+    value->attach(p);
+    attachAll(indexes, p);
+    target->attach(p);
+}
+
+ElementCompoundAssignStatement::ElementCompoundAssignStatement(VariableExpr *t, std::vector<Expression *> i,
+                                                               Expression *v, CompoundOperator o)
+    : target(t), indexes(makeRecords(std::move(i))), value(v), op(o)
+{
+    ElementCompoundAssignStatement::attach(this);
+    parent = nullptr;
+}
+
+ElementCompoundAssignStatement::~ElementCompoundAssignStatement()
+{
+    delete target;
+    releaseRecords(indexes);
+    delete value;
+}
+
+void ElementCompoundAssignStatement::attach(Statement *p)
+{
+    parent = p;
+    value->attach(p);
+    attachAll(indexes, p);
+    target->attach(p);
+}
+
+PropertyAssignStatement::PropertyAssignStatement(VariableExpr *t, Expression *v, std::string p)
+    : target(t), value(v), property(std::move(p))
+{
+    target->attach(this);
+    value->attach(this);
+}
+
+PropertyAssignStatement::~PropertyAssignStatement()
+{
+    delete target;
+    delete value;
+}
+
+void PropertyAssignStatement::attach(Statement *p)
+{
+    parent = p;
+    target->attach(p);
+    value->attach(p);
+}
+
+ProcedureCallStatement::ProcedureCallStatement(std::string n, std::vector<Expression *> a)
+    : name(std::move(n)), arguments(makeArguments(std::move(a)))
+{
+    attachAll(arguments, this);
+}
+
+ProcedureCallStatement::~ProcedureCallStatement() { releaseArguments(arguments); }
+
+void ProcedureCallStatement::attach(Statement *p)
+{
+    parent = p;
+    attachAll(arguments, p);
+}
+
+BuiltinProcedureCallStatement::BuiltinProcedureCallStatement(ProcedureEntry e, const char *n,
+                                                             std::vector<Expression *> a)
+    : entry(e), name(n), arguments(makeArguments(std::move(a)))
+{
+    attachAll(arguments, this);
+}
+
+BuiltinProcedureCallStatement::~BuiltinProcedureCallStatement() { releaseArguments(arguments); }
+
+void BuiltinProcedureCallStatement::attach(Statement *p)
+{
+    parent = p;
+    attachAll(arguments, p);
+}
+
+IfStatement::IfStatement(Expression *c, BlockStatement *t, BlockStatement *e) : condition(c), thenBlock(t), elseBlock(e)
+{
+    condition->attach(this);
+    thenBlock->attach(this);
+    if (elseBlock != nullptr)
+        elseBlock->attach(this);
+}
+
+IfStatement::~IfStatement()
+{
+    delete condition;
+    delete thenBlock;
+    delete elseBlock;
+}
+
+WhileStatement::WhileStatement(Expression *c, BlockStatement *b) : condition(c), body(b)
+{
+    condition->attach(this);
+    body->attach(this);
+}
+
+WhileStatement::~WhileStatement()
+{
+    delete condition;
+    delete body;
+}
+
+ForStatement::ForStatement(VariableExpr *c, Expression *a, Expression *b, Expression *s, BlockStatement *bd)
+    : counter(c), start(a), stop(b), step(s), body(bd)
+{
+    counter->attach(this);
+    start->attach(this);
+    stop->attach(this);
+    step->attach(this);
+    body->attach(this);
+}
+
+ForStatement::~ForStatement()
+{
+    delete counter;
+    delete start;
+    delete stop;
+    delete step;
+    delete body;
+}
+
+TryStatement::TryStatement(VariableExpr *v, BlockStatement *t, BlockStatement *c)
+    : catchVariable(v), tryBlock(t), catchBlock(c)
+{
+    catchVariable->attach(this);
+    tryBlock->attach(this);
+    catchBlock->attach(this);
+}
+
+TryStatement::~TryStatement()
+{
+    delete catchVariable;
+    delete tryBlock;
+    delete catchBlock;
+}
+
+ReturnStatement::ReturnStatement(Expression *v) : value(v) { attachIf(value, this); }
+
+ReturnStatement::~ReturnStatement() { delete value; }
+
+void ReturnStatement::attach(Statement *p)
+{
+    parent = p;
+    attachIf(value, p);
+}
+
+ThrowStatement::ThrowStatement(Expression *v) : value(v) { value->attach(this); }
+
+ThrowStatement::~ThrowStatement() { delete value; }
+
+void ThrowStatement::attach(Statement *p)
+{
+    parent = p;
+    value->attach(p);
+}
+
+ApduStatement::ApduStatement(ApduStatement *prev, Expression *p) : previous(prev), part(p)
+{
+    part->attach(this);
+    if (previous != nullptr)
+        previous->attach(this);
+}
+
+ApduStatement::~ApduStatement()
+{
+    delete previous;
+    delete part;
+}
+
+void ApduStatement::attach(Statement *p)
+{
+    parent = p;
+    if (previous != nullptr)
+        previous->attach(p);
+}
+
+// ------------------------------------------------------------ expressions
+
+VariableExpr::VariableExpr(std::string n, SymbolEntry *entry)
+    : name(std::move(n)), binding(&entry->c.value), isConstant(entry->isConstant != 0),
+      isReadOnly(entry->isReadOnly != 0)
+{
+    assignable = true;
+}
+
+LiteralExpr::LiteralExpr(ScriptValue v) : value(v) {}
+
+LiteralExpr::~LiteralExpr() { value::release(value); }
+
+ArrayLiteralExpr::ArrayLiteralExpr(std::vector<Expression *> e) : elements(makeRecords(std::move(e))) {}
+
+ArrayLiteralExpr::~ArrayLiteralExpr() { releaseRecords(elements); }
+
+void ArrayLiteralExpr::attach(Statement *o)
+{
+    owner = o;
+    attachAll(elements, o);
+}
+
+SubArrayExpr::SubArrayExpr(Expression *s, Expression *l, Expression *h) : sourceExpression(s), low(l), high(h) {}
+
+SubArrayExpr::~SubArrayExpr()
+{
+    delete sourceExpression;
+    delete low;
+    delete high;
+}
+
+void SubArrayExpr::attach(Statement *o)
+{
+    owner = o;
+    sourceExpression->attach(o);
+    low->attach(o);
+    attachIf(high, o);
+}
+
+IndexExpr::IndexExpr(Expression *s, Expression *i) : sourceExpression(s), index(i) {}
+
+IndexExpr::~IndexExpr()
+{
+    delete sourceExpression;
+    delete index;
+}
+
+void IndexExpr::attach(Statement *o)
+{
+    owner = o;
+    sourceExpression->attach(o);
+    index->attach(o);
+}
+
+PropertyExpr::PropertyExpr(Expression *s, std::string p) : sourceExpression(s), property(std::move(p)) {}
+
+PropertyExpr::~PropertyExpr() { delete sourceExpression; }
+
+void PropertyExpr::attach(Statement *o)
+{
+    owner = o;
+    sourceExpression->attach(o);
+}
+
+FunctionCallExpr::FunctionCallExpr(Script *s, std::string n, std::vector<Expression *> a)
+    : script(s), name(std::move(n)), arguments(makeArguments(std::move(a)))
+{
+}
+
+FunctionCallExpr::~FunctionCallExpr() { releaseArguments(arguments); }
+
+void FunctionCallExpr::attach(Statement *o)
+{
+    owner = o;
+    attachAll(arguments, o);
+}
+
+BuiltinFunctionCallExpr::BuiltinFunctionCallExpr(FunctionEntry e, const char *n, std::vector<Expression *> a)
+    : entry(e), name(n), arguments(makeArguments(std::move(a)))
+{
+}
+
+BuiltinFunctionCallExpr::~BuiltinFunctionCallExpr() { releaseArguments(arguments); }
+
+void BuiltinFunctionCallExpr::attach(Statement *o)
+{
+    owner = o;
+    attachAll(arguments, o);
+}
+
+ArithmeticExpr::ArithmeticExpr(ArithmeticOperator o, Expression *l, Expression *r) : op(o), left(l), right(r) {}
+
+ArithmeticExpr::~ArithmeticExpr()
+{
+    delete left;
+    delete right;
+}
+
+void ArithmeticExpr::attach(Statement *o)
+{
+    owner = o;
+    left->attach(o);
+    right->attach(o);
+}
+
+NegateExpr::NegateExpr(Expression *o) : operand(o) {}
+
+NegateExpr::~NegateExpr() { delete operand; }
+
+void NegateExpr::attach(Statement *o)
+{
+    owner = o;
+    operand->attach(o);
+}
+
+TypeofExpr::TypeofExpr(Expression *o) : operand(o) {}
+
+TypeofExpr::~TypeofExpr() { delete operand; }
+
+void TypeofExpr::attach(Statement *o)
+{
+    owner = o;
+    operand->attach(o);
+}
+
+ConditionExpr::ConditionExpr(Expression *l, Expression *r, ConditionOperator o) : left(l), right(r), op(o) {}
+
+ConditionExpr::~ConditionExpr()
+{
+    delete left;
+    delete right;
+}
+
+void ConditionExpr::attach(Statement *o)
+{
+    owner = o;
+    left->attach(o);
+    attachIf(right, o);
+}
+
+// ------------------------------------------------------- routine records
+
+RoutineDefinition::RoutineDefinition(std::string n, bool function, uint32_t parameters, BlockStatement *b,
+                                     SymbolEntry *s)
+    : name(std::move(n)), isFunction(function), parameterCount(parameters), body(b), symbols(s), symbolCount(0)
+{
+    for (SymbolEntry *e = symbols; e != nullptr; e = e->next)
+        ++symbolCount;
+    body->routine = this;
+}
+
+} // namespace pelorn::interp

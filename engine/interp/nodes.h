@@ -1,0 +1,452 @@
+// The syntax tree: statement and expression nodes of every kind.
+//
+// The compiler builds each node with its constructor, which attaches the
+// children and stamps the source position; the interpreter runs it through
+// execute/evaluate. A node owns its children; its destructor is the release.
+#pragma once
+
+#include "interp/completion.h"
+#include "pelorn.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace pelorn::interp {
+
+struct RoutineDefinition;
+class VariableExpr;
+
+// A script file that nodes were compiled from. Owned by the Script; nodes
+// point at it instead of each keeping a copy of the names.
+struct SourceFile {
+    std::string path;      // canonical absolute path
+    std::string directory; // path without its last component
+    SourceFile *next;
+};
+
+// ---------------------------------------------------------------- headers
+
+class Statement {
+public:
+    Statement() = default;
+    Statement(const Statement &) = delete;
+    Statement &operator=(const Statement &) = delete;
+    virtual ~Statement();
+
+    // Normal: completed. Failed: a message was delivered, stop the run.
+    // Transfer: a transfer is pending in the context.
+    virtual Completion execute(RunContext &run) = 0;
+    // Stores the parent; some kinds pass it on to their expressions.
+    virtual void attach(Statement *parentStatement) { parent = parentStatement; }
+
+    Statement *parent = nullptr;
+    // Variables first bound when a compound statement was completed; owned.
+    SymbolEntry *symbols = nullptr;
+    const SourceFile *source = nullptr;
+    int32_t line = 0;
+};
+
+class Expression {
+public:
+    Expression() = default;
+    Expression(const Expression &) = delete;
+    Expression &operator=(const Expression &) = delete;
+    virtual ~Expression() = default;
+
+    // Fills result (passed empty, owned by the caller). Only VariableExpr
+    // accepts a null result.
+    virtual Completion evaluate(RunContext &run, ScriptValue *result) = 0;
+    virtual void attach(Statement *ownerStatement) { owner = ownerStatement; }
+
+    Statement *owner = nullptr;
+    // 1 for a bare variable reference a callee may write back into;
+    // cleared by BYVAL.
+    bool assignable = false;
+    const SourceFile *source = nullptr;
+    int32_t line = 0;
+};
+
+// An expression together with the value it produced at its last
+// evaluation: index lists and array-literal elements.
+struct ValueRecord {
+    Expression *expression;
+    ScriptValue value;
+};
+using ValueRecords = std::vector<ValueRecord>;
+
+// The argument slots of a call node, allocated once with the node.
+struct Arguments {
+    ArgumentSlot *slots = nullptr; // slot.expression is an Expression*
+    uint32_t count = 0;
+
+    Expression *expression(uint32_t i) const { return static_cast<Expression *>(slots[i].expression); }
+};
+
+// Releases the values and deletes the expressions of records and slots.
+void releaseRecords(ValueRecords &records);
+void releaseArguments(Arguments &arguments);
+
+// ------------------------------------------------------------- statements
+
+class BlockStatement final : public Statement {
+public:
+    BlockStatement();
+    ~BlockStatement() override;
+    Completion execute(RunContext &run) override;
+    // Appends a statement and attaches it with this block as parent.
+    void append(Statement *statement);
+
+    std::vector<Statement *> statements;
+    RoutineDefinition *routine = nullptr; // set when this is a routine body
+};
+
+class AssignStatement final : public Statement {
+public:
+    AssignStatement(VariableExpr *target, Expression *value, bool declaration);
+    ~AssignStatement() override;
+    Completion execute(RunContext &run) override;
+    void attach(Statement *parentStatement) override;
+
+    VariableExpr *target;
+    Expression *value;
+    bool declaration; // a constant's declaration may store into it
+};
+
+enum class CompoundOperator : int32_t { Add = 0, Subtract, Multiply, Divide, Modulo };
+
+class CompoundAssignStatement final : public Statement {
+public:
+    CompoundAssignStatement(VariableExpr *target, Expression *value, CompoundOperator op);
+    ~CompoundAssignStatement() override;
+    Completion execute(RunContext &run) override;
+    void attach(Statement *parentStatement) override;
+
+    VariableExpr *target;
+    Expression *value;
+    CompoundOperator op;
+};
+
+class IncrementStatement final : public Statement {
+public:
+    IncrementStatement(VariableExpr *target, bool increment);
+    ~IncrementStatement() override;
+    Completion execute(RunContext &run) override;
+
+    VariableExpr *target;
+    bool increment; // false: decrement
+};
+
+class ElementAssignStatement final : public Statement {
+public:
+    ElementAssignStatement(VariableExpr *target, std::vector<Expression *> indexes, Expression *value);
+    ~ElementAssignStatement() override;
+    Completion execute(RunContext &run) override;
+    void attach(Statement *parentStatement) override;
+
+    VariableExpr *target;
+    ValueRecords indexes;
+    Expression *value;
+};
+
+class ElementCompoundAssignStatement final : public Statement {
+public:
+    ElementCompoundAssignStatement(VariableExpr *target, std::vector<Expression *> indexes, Expression *value,
+                                   CompoundOperator op);
+    ~ElementCompoundAssignStatement() override;
+    Completion execute(RunContext &run) override;
+    void attach(Statement *parentStatement) override;
+
+    VariableExpr *target;
+    ValueRecords indexes;
+    Expression *value;
+    CompoundOperator op;
+};
+
+class PropertyAssignStatement final : public Statement {
+public:
+    PropertyAssignStatement(VariableExpr *target, Expression *value, std::string property);
+    ~PropertyAssignStatement() override;
+    Completion execute(RunContext &run) override;
+    void attach(Statement *parentStatement) override;
+
+    VariableExpr *target;
+    Expression *value;
+    std::string property;
+};
+
+class ProcedureCallStatement final : public Statement {
+public:
+    ProcedureCallStatement(std::string name, std::vector<Expression *> arguments);
+    ~ProcedureCallStatement() override;
+    Completion execute(RunContext &run) override;
+    void attach(Statement *parentStatement) override;
+
+    std::string name;
+    RoutineDefinition *resolved = nullptr; // found at the first call
+    Arguments arguments;
+};
+
+class BuiltinProcedureCallStatement final : public Statement {
+public:
+    BuiltinProcedureCallStatement(ProcedureEntry entry, const char *name, std::vector<Expression *> arguments);
+    ~BuiltinProcedureCallStatement() override;
+    Completion execute(RunContext &run) override;
+    void attach(Statement *parentStatement) override;
+
+    ProcedureEntry entry;
+    const char *name; // the routine's SymbolEntry name, not owned
+    Arguments arguments;
+};
+
+class IfStatement final : public Statement {
+public:
+    IfStatement(Expression *condition, BlockStatement *thenBlock, BlockStatement *elseBlock);
+    ~IfStatement() override;
+    Completion execute(RunContext &run) override;
+
+    Expression *condition;
+    BlockStatement *thenBlock;
+    BlockStatement *elseBlock; // null without else
+};
+
+class WhileStatement final : public Statement {
+public:
+    WhileStatement(Expression *condition, BlockStatement *body);
+    ~WhileStatement() override;
+    Completion execute(RunContext &run) override;
+
+    Expression *condition;
+    BlockStatement *body;
+};
+
+class ForStatement final : public Statement {
+public:
+    ForStatement(VariableExpr *counter, Expression *start, Expression *stop, Expression *step, BlockStatement *body);
+    ~ForStatement() override;
+    Completion execute(RunContext &run) override;
+
+    VariableExpr *counter;
+    Expression *start;
+    Expression *stop;
+    Expression *step; // an integer literal 1 when the script writes none
+    BlockStatement *body;
+};
+
+class TryStatement final : public Statement {
+public:
+    TryStatement(VariableExpr *catchVariable, BlockStatement *tryBlock, BlockStatement *catchBlock);
+    ~TryStatement() override;
+    Completion execute(RunContext &run) override;
+
+    VariableExpr *catchVariable;
+    BlockStatement *tryBlock;
+    BlockStatement *catchBlock;
+};
+
+class BreakStatement final : public Statement {
+public:
+    BreakStatement() = default;
+    Completion execute(RunContext &run) override;
+};
+
+class ReturnStatement final : public Statement {
+public:
+    explicit ReturnStatement(Expression *value);
+    ~ReturnStatement() override;
+    Completion execute(RunContext &run) override;
+    void attach(Statement *parentStatement) override;
+
+    Expression *value; // null for exit
+};
+
+class ThrowStatement final : public Statement {
+public:
+    explicit ThrowStatement(Expression *value);
+    ~ThrowStatement() override;
+    Completion execute(RunContext &run) override;
+    void attach(Statement *parentStatement) override;
+
+    Expression *value;
+};
+
+// One part of an APDU command line; a line of n parts is a chain of n
+// nodes, and only the last one is placed in the block.
+class ApduStatement final : public Statement {
+public:
+    ApduStatement(ApduStatement *previous, Expression *part);
+    ~ApduStatement() override;
+    Completion execute(RunContext &run) override;
+    void attach(Statement *parentStatement) override;
+
+    ApduStatement *previous; // parts before this one, or null
+    Expression *part;
+    std::string mask; // alternatives run together, 4 characters each; empty: no mask
+    bool hasMask = false;
+};
+
+// ------------------------------------------------------------ expressions
+
+class VariableExpr final : public Expression {
+public:
+    // binding points at the value inside the variable's SymbolEntry.
+    VariableExpr(std::string name, SymbolEntry *entry);
+    // A null result only resolves the binding (nothing is copied).
+    Completion evaluate(RunContext &run, ScriptValue *result) override;
+
+    std::string name;
+    ScriptValue *binding;
+    bool isConstant;
+    bool isReadOnly;
+};
+
+class LiteralExpr final : public Expression {
+public:
+    explicit LiteralExpr(ScriptValue value); // takes the value over
+    ~LiteralExpr() override;
+    Completion evaluate(RunContext &run, ScriptValue *result) override;
+
+    ScriptValue value;
+};
+
+class ArrayLiteralExpr final : public Expression {
+public:
+    explicit ArrayLiteralExpr(std::vector<Expression *> elements);
+    ~ArrayLiteralExpr() override;
+    Completion evaluate(RunContext &run, ScriptValue *result) override;
+    void attach(Statement *ownerStatement) override;
+
+    ValueRecords elements;
+};
+
+class SubArrayExpr final : public Expression {
+public:
+    SubArrayExpr(Expression *sourceExpression, Expression *low, Expression *high);
+    ~SubArrayExpr() override;
+    Completion evaluate(RunContext &run, ScriptValue *result) override;
+    void attach(Statement *ownerStatement) override;
+
+    Expression *sourceExpression;
+    Expression *low;
+    Expression *high; // null for e[lo:]
+};
+
+class IndexExpr final : public Expression {
+public:
+    IndexExpr(Expression *sourceExpression, Expression *index);
+    ~IndexExpr() override;
+    Completion evaluate(RunContext &run, ScriptValue *result) override;
+    void attach(Statement *ownerStatement) override;
+
+    Expression *sourceExpression;
+    Expression *index;
+};
+
+class PropertyExpr final : public Expression {
+public:
+    PropertyExpr(Expression *sourceExpression, std::string property);
+    ~PropertyExpr() override;
+    Completion evaluate(RunContext &run, ScriptValue *result) override;
+    void attach(Statement *ownerStatement) override;
+
+    Expression *sourceExpression;
+    std::string property;
+};
+
+class FunctionCallExpr final : public Expression {
+public:
+    FunctionCallExpr(Script *script, std::string name, std::vector<Expression *> arguments);
+    ~FunctionCallExpr() override;
+    Completion evaluate(RunContext &run, ScriptValue *result) override;
+    void attach(Statement *ownerStatement) override;
+
+    Script *script;
+    std::string name;
+    RoutineDefinition *resolved = nullptr; // found at the first call
+    Arguments arguments;
+};
+
+class BuiltinFunctionCallExpr final : public Expression {
+public:
+    BuiltinFunctionCallExpr(FunctionEntry entry, const char *name, std::vector<Expression *> arguments);
+    ~BuiltinFunctionCallExpr() override;
+    Completion evaluate(RunContext &run, ScriptValue *result) override;
+    void attach(Statement *ownerStatement) override;
+
+    FunctionEntry entry;
+    const char *name; // the routine's SymbolEntry name, not owned
+    Arguments arguments;
+};
+
+enum class ArithmeticOperator : int32_t {
+    Add = 0, Subtract, Multiply, Divide, Modulo, Power, BitAnd, BitOr, BitXor, ShiftLeft, ShiftRight
+};
+
+class ArithmeticExpr final : public Expression {
+public:
+    ArithmeticExpr(ArithmeticOperator op, Expression *left, Expression *right);
+    ~ArithmeticExpr() override;
+    Completion evaluate(RunContext &run, ScriptValue *result) override;
+    void attach(Statement *ownerStatement) override;
+
+    ArithmeticOperator op;
+    Expression *left;
+    Expression *right;
+};
+
+class NegateExpr final : public Expression {
+public:
+    explicit NegateExpr(Expression *operand);
+    ~NegateExpr() override;
+    Completion evaluate(RunContext &run, ScriptValue *result) override;
+    void attach(Statement *ownerStatement) override;
+
+    Expression *operand;
+};
+
+class TypeofExpr final : public Expression {
+public:
+    explicit TypeofExpr(Expression *operand);
+    ~TypeofExpr() override;
+    Completion evaluate(RunContext &run, ScriptValue *result) override;
+    void attach(Statement *ownerStatement) override;
+
+    Expression *operand;
+};
+
+enum class ConditionOperator : int32_t { Equal = 0, NotEqual, Greater, Less, GreaterEqual, LessEqual, And, Or, Not };
+
+class ConditionExpr final : public Expression {
+public:
+    ConditionExpr(Expression *left, Expression *right, ConditionOperator op);
+    ~ConditionExpr() override;
+    Completion evaluate(RunContext &run, ScriptValue *result) override;
+    void attach(Statement *ownerStatement) override;
+
+    Expression *left;
+    Expression *right; // null for not
+    ConditionOperator op;
+};
+
+// ------------------------------------------------------- routine records
+
+// A declared procedure or function. One set of symbols per routine: the
+// active call uses them, outer calls' values wait in the call-stack area.
+struct RoutineDefinition {
+    RoutineDefinition(std::string routineName, bool function, uint32_t parameters, BlockStatement *routineBody,
+                      SymbolEntry *routineSymbols);
+    ~RoutineDefinition();
+    RoutineDefinition(const RoutineDefinition &) = delete;
+    RoutineDefinition &operator=(const RoutineDefinition &) = delete;
+
+    std::string name;
+    bool isFunction;
+    uint32_t parameterCount;
+    BlockStatement *body;
+    SymbolEntry *symbols;     // parameters (last declared first), then locals
+    uint32_t symbolCount;     // entries in symbols
+    void *frames = nullptr;   // head of the saved-frame chain of active calls
+    RoutineDefinition *next = nullptr; // procedure or function list, newest first
+};
+
+} // namespace pelorn::interp

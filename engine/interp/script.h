@@ -1,0 +1,65 @@
+// The compiled script: the root of the tree and the handle hosts hold.
+// Its first member is the public ScriptObject prefix, so hosts find the
+// release and run entries where pelorn.h says.
+#pragma once
+
+#include "interp/nodes.h"
+#include "pelorn.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace pelorn::front {
+struct PendingList;
+struct ModuleRecord;
+} // namespace pelorn::front
+
+namespace pelorn::interp {
+
+// Routine calls save their variables here (80 bytes a symbol, 8 a frame).
+constexpr size_t kCallStackSize = 52428800;
+
+struct CallStackArea {
+    uint8_t *base;
+    size_t size;
+    size_t fill;
+};
+
+struct Script {
+    ::ScriptObject header;          // owner = this; release and run entries
+    BlockStatement *mainBlock;
+    void *reserved;
+    front::PendingList *pending;    // nodes built but not yet attached
+    front::ModuleRecord *modules;   // loaded extension modules, newest first
+    RoutineDefinition *procedures;  // newest first
+    RoutineDefinition *functions;   // newest first
+    uint8_t apduVerbose;
+    CallStackArea callStack;
+    SourceFile *sources;            // every file the script was compiled from
+
+    static Script *fromObject(::ScriptObject *object) { return reinterpret_cast<Script *>(object); }
+    ::ScriptObject *object() { return &header; }
+};
+
+static_assert(offsetof(Script, header) == 0);
+static_assert(offsetof(::ScriptObject, release) == 48);
+static_assert(offsetof(::ScriptObject, run) == 56);
+
+// Allocates the object with its main block and its call-stack area
+// (reserved, not touched: untouched pages cost nothing).
+Script *createScript();
+// The release entry: frees everything the object owns but its own block.
+void releaseScript(::ScriptObject *object);
+// The run entry.
+uint8_t runScript(::ScriptObject *object);
+// Frees the object's own block after releaseScript.
+void destroyScript(Script *script);
+
+// Finds or adds the SourceFile record for a path (one per file).
+const SourceFile *internSource(Script *script, const std::string &path, const std::string &directory);
+
+// The script being compiled or run on this thread.
+Script *runningScript();
+void setRunningScript(Script *script);
+
+} // namespace pelorn::interp

@@ -1,0 +1,216 @@
+// Making, copying and releasing values.
+#include "value/value.h"
+
+#include "api/channels.h"
+#include "value/chain.h"
+
+#include <cstdlib>
+
+namespace pelorn::value {
+
+ScriptValue makeInteger(int64_t n)
+{
+    ScriptValue v = empty();
+    v.type = PELORN_INTEGER;
+    v.u.integer = n;
+    setDefaultHooks(v);
+    return v;
+}
+
+ScriptValue makeFloat(double d)
+{
+    ScriptValue v = empty();
+    v.type = PELORN_FLOAT;
+    v.u.real = d;
+    setDefaultHooks(v);
+    return v;
+}
+
+ScriptValue makeBoolean(bool b)
+{
+    ScriptValue v = empty();
+    v.type = PELORN_BOOLEAN;
+    v.u.boolean = b ? 1 : 0;
+    setDefaultHooks(v);
+    return v;
+}
+
+ScriptValue makeString(const char *text, uint32_t length)
+{
+    auto *block = static_cast<char *>(zalloc(static_cast<int32_t>(length) + 1));
+    std::memcpy(block, text, length);
+    block[length] = '\0';
+    return adoptString(block, length);
+}
+
+ScriptValue makeString(const char *text)
+{
+    return makeString(text, static_cast<uint32_t>(std::strlen(text)));
+}
+
+ScriptValue adoptString(char *block, uint32_t length)
+{
+    ScriptValue v = empty();
+    v.type = PELORN_STRING;
+    v.u.string.first.text = block;
+    v.u.string.length = length;
+    setDefaultHooks(v);
+    return v;
+}
+
+ScriptValue makeBytes(const uint8_t *data, int32_t length)
+{
+    auto *block = static_cast<uint8_t *>(zalloc(length));
+    if (length > 0)
+        std::memcpy(block, data, static_cast<size_t>(length));
+    return adoptBytes(block, length);
+}
+
+ScriptValue adoptBytes(uint8_t *block, int32_t length)
+{
+    ScriptValue v = empty();
+    v.type = PELORN_BYTEARRAY;
+    v.u.bytes.data = block;
+    v.u.bytes.length = length;
+    setDefaultHooks(v);
+    return v;
+}
+
+ScriptValue makeEmptyArray()
+{
+    ScriptValue v = empty();
+    v.type = PELORN_ARRAY;
+    setDefaultHooks(v);
+    return v;
+}
+
+void release(ScriptValue &v)
+{
+    if (v.release != nullptr) {
+        v.release(&v);
+        return;
+    }
+    switch (v.type) {
+    case PELORN_STRING:
+        chain::free(v.u.string, v.freeBlock);
+        break;
+    case PELORN_BYTEARRAY:
+        if (v.freeBlock != nullptr)
+            v.freeBlock(v.u.bytes.data);
+        else
+            std::free(v.u.bytes.data);
+        v.u.bytes.data = nullptr;
+        break;
+    case PELORN_ARRAY: {
+        ArrayElement *e = v.u.array;
+        while (e != nullptr) {
+            ArrayElement *next = e->next;
+            release(e->value);
+            zfree(e);
+            e = next;
+        }
+        v.u.array = nullptr;
+        break;
+    }
+    default:
+        break;
+    }
+    v.type = PELORN_UNDEFINED;
+}
+
+namespace {
+
+void copyHeader(const ScriptValue &source, ScriptValue &destination)
+{
+    destination.type = source.type;
+    destination.release = source.release;
+    destination.copy = source.copy;
+    destination.freeBlock = source.freeBlock;
+    destination.getProperty = source.getProperty;
+    destination.setProperty = source.setProperty;
+}
+
+bool copyArray(const ScriptValue &source, ScriptValue &destination)
+{
+    ArrayElement *head = nullptr;
+    ArrayElement **tail = &head;
+    for (const ArrayElement *e = source.u.array; e != nullptr; e = e->next) {
+        auto *element = static_cast<ArrayElement *>(zalloc(sizeof(ArrayElement)));
+        *tail = element;
+        tail = &element->next;
+        if (!copy(e->value, element->value)) {
+            ScriptValue partial = makeEmptyArray();
+            partial.u.array = head;
+            release(partial);
+            head = nullptr;
+            break;
+        }
+    }
+    destination.u.array = head;
+    return true;
+}
+
+} // namespace
+
+bool copy(const ScriptValue &source, ScriptValue &destination)
+{
+    release(destination);
+    if (source.copy != nullptr) {
+        if (source.copy(&destination, const_cast<ScriptValue *>(&source)) == 0)
+            return false;
+        copyHeader(source, destination);
+        return true;
+    }
+    switch (source.type) {
+    case PELORN_UNDEFINED:
+        break;
+    case PELORN_INTEGER:
+    case PELORN_FLOAT:
+    case PELORN_BOOLEAN:
+        destination.u.integer = source.u.integer;
+        break;
+    case PELORN_STRING:
+        chain::duplicate(source.u.string, destination.u.string);
+        break;
+    case PELORN_BYTEARRAY: {
+        int32_t n = source.u.bytes.length;
+        destination.u.bytes.data = static_cast<uint8_t *>(zalloc(n));
+        if (n > 0)
+            std::memcpy(destination.u.bytes.data, source.u.bytes.data, static_cast<size_t>(n));
+        destination.u.bytes.length = n;
+        break;
+    }
+    case PELORN_ARRAY:
+        copyArray(source, destination);
+        break;
+    default:
+        api::WriteMessage("Unknow type for assignation.");
+        return false;
+    }
+    copyHeader(source, destination);
+    return true;
+}
+
+uint64_t arrayLength(const ScriptValue &v)
+{
+    uint64_t n = 0;
+    for (const ArrayElement *e = v.u.array; e != nullptr; e = e->next)
+        ++n;
+    return n;
+}
+
+ArrayElement *arrayElementAt(const ScriptValue &v, uint64_t index)
+{
+    ArrayElement *e = v.u.array;
+    for (; e != nullptr && index > 0; --index)
+        e = e->next;
+    return e;
+}
+
+} // namespace pelorn::value
+
+extern "C" PELORN_API void FreeValue(ScriptValue *value)
+{
+    if (value != nullptr)
+        pelorn::value::release(*value);
+}

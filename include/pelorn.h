@@ -1,0 +1,224 @@
+/*
+ * pelorn.h - the public interface of the pelorn engine library.
+ *
+ * Hosts compile and run scripts through it; extension modules exchange
+ * values and symbols with the engine through it. Every record here has a
+ * fixed layout on 64-bit Linux (the offsets are noted on the right); a host
+ * or module built against this header works with any build of the engine.
+ *
+ * Ownership in one sentence: a ScriptValue owns its payload, and payload
+ * blocks come from zalloc/zstrdup so that engine and modules can free each
+ * other's blocks (or the value names its own BlockFreeFn).
+ */
+#ifndef PELORN_H
+#define PELORN_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#include <PCSC/pcsclite.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#if defined(PELORN_BUILDING_LIBRARY)
+#define PELORN_API __attribute__((visibility("default")))
+#else
+#define PELORN_API
+#endif
+
+/* Type codes of values. Module value types are numbered from 2001. */
+enum {
+    PELORN_UNDEFINED = 0,
+    PELORN_INTEGER = 1000,
+    PELORN_FLOAT = 1001,
+    PELORN_STRING = 1002,
+    PELORN_BOOLEAN = 1003,
+    PELORN_BYTEARRAY = 1004,
+    PELORN_ARRAY = 1005,
+    PELORN_READER = 1007,
+    PELORN_FIRST_MODULE_TYPE = 2001
+};
+
+/* Kinds of symbol entries and of routines. */
+enum { PELORN_SYM_VARIABLE = 1, PELORN_SYM_ROUTINE = 2, PELORN_SYM_TYPE = 3 };
+enum { PELORN_PROCEDURE = 1, PELORN_FUNCTION = 2, PELORN_UNCALLABLE = 3 };
+
+/* Result codes of routines: 0 success, 160 bad arguments (the routine has
+ * already written its message), anything else a failure code. */
+enum { PELORN_OK = 0, PELORN_BAD_ARGUMENTS = 160 };
+
+/* Status values written by ParseScript. */
+enum { PELORN_PARSED = 0, PELORN_OPEN_FAILED = 1, PELORN_COMPILE_ERROR = 2 };
+
+/* One segment of a string value's chain; the first one is embedded in the
+ * value, further ones are separate blocks. */
+typedef struct StringChunk {
+    char *text;                 /*  0: NUL-terminated, owned by the string */
+    struct StringChunk *next;   /*  8: null on the last segment */
+} StringChunk;                  /* 16 bytes */
+
+typedef struct ScriptValue ScriptValue;
+struct ArrayElement;
+struct ReaderEntry;
+
+/* Property hooks: 0 done, 1 no such property, other codes are failures
+ * (set: 2 read-only, anything else an unacceptable value). */
+typedef int32_t (*GetPropertyFn)(ScriptValue *value, const char *name, ScriptValue *out);
+typedef int32_t (*SetPropertyFn)(ScriptValue *value, const char *name, ScriptValue *newValue);
+/* Releases the payload and leaves the whole record zero. */
+typedef void (*ReleaseFn)(ScriptValue *value);
+/* Fills destination's payload from source; non-zero on success. */
+typedef uint8_t (*CopyFn)(ScriptValue *destination, ScriptValue *source);
+/* Frees one payload block (segment text, segment block, byte data). */
+typedef void (*BlockFreeFn)(void *block);
+
+struct ScriptValue {
+    int32_t type;                           /*  0 */
+    int32_t reserved;                       /*  4 */
+    union {
+        int64_t integer;                    /*  8 */
+        double real;                        /*  8 */
+        uint8_t boolean;                    /*  8 */
+        struct {
+            StringChunk first;              /*  8 */
+            uint32_t length;                /* 24: characters of all segments */
+        } string;
+        struct {
+            uint8_t *data;                  /*  8 */
+            int32_t length;                 /* 16 */
+        } bytes;
+        struct ArrayElement *array;         /*  8: null for an empty array */
+        struct ReaderEntry *reader;         /*  8 */
+        uint8_t raw[24];                    /*  8 .. 31 */
+    } u;
+    GetPropertyFn getProperty;              /* 32 */
+    SetPropertyFn setProperty;              /* 40 */
+    ReleaseFn release;                      /* 48 */
+    CopyFn copy;                            /* 56 */
+    BlockFreeFn freeBlock;                  /* 64 */
+};                                          /* 72 bytes */
+
+typedef struct ArrayElement {
+    ScriptValue value;                      /*  0 */
+    struct ArrayElement *next;              /* 72 */
+} ArrayElement;                             /* 80 bytes */
+
+/* Every name a script can use. Modules hand the engine chains of these. */
+typedef struct SymbolEntry {
+    int32_t kind;                           /*  0: PELORN_SYM_* */
+    int32_t reserved;                       /*  4 */
+    union {
+        char *name;                         /*  8: variables and value types */
+        int32_t routineKind;                /*  8: routines */
+    } a;
+    union {
+        char *name;                         /* 16: routines */
+        int32_t typeCode;                   /* 16: value types, written by the engine */
+    } b;
+    union {
+        ScriptValue value;                  /* 24: variables */
+        void *entry;                        /* 24: routines */
+    } c;
+    uint8_t isConstant;                     /* 96 */
+    uint8_t isReadOnly;                     /* 97 */
+    struct SymbolEntry *next;               /* 104 */
+    struct SymbolEntry *previous;           /* 112: engine lists only */
+} SymbolEntry;                              /* 120 bytes */
+
+/* One argument of a call, evaluated just before the routine runs. A routine
+ * may change or replace the value; plain-variable arguments are copied back
+ * after a successful call. */
+typedef struct ArgumentSlot {
+    void *expression;                       /*  0: the engine's own node */
+    ScriptValue value;                      /*  8 */
+} ArgumentSlot;                             /* 80 bytes */
+
+typedef int32_t (*ProcedureEntry)(uint32_t count, ArgumentSlot *arguments);
+typedef int32_t (*FunctionEntry)(uint32_t count, ArgumentSlot *arguments, ScriptValue *result);
+typedef int32_t (*PrintfLikeFn)(const char *format, ...);
+
+/* What every extension module exports. */
+typedef SymbolEntry *(*GetSymTableFn)(void);
+typedef uint8_t (*InitializeFn)(PrintfLikeFn standardOutput, PrintfLikeFn message);
+
+/* The prefix of the compiled script object that hosts use: call run and
+ * release through it. */
+typedef struct ScriptObject ScriptObject;
+struct ScriptObject {
+    void *owner;                            /*  0 */
+    void *parent;                           /*  8 */
+    SymbolEntry *symbols;                   /* 16 */
+    char *file;                             /* 24 */
+    int32_t line;                           /* 32 */
+    char *directory;                        /* 40 */
+    void (*release)(ScriptObject *self);    /* 48 */
+    uint8_t (*run)(ScriptObject *self);     /* 56 */
+    void *attach;                           /* 64 */
+    /* the engine's own fields follow */
+};
+
+/* One smart-card reader of the registry. */
+typedef struct ReaderEntry {
+    char *name;                             /*  0 */
+    uint8_t *receiveBuffer;                 /*  8 */
+    uint32_t receiveBufferSize;             /* 16 */
+    SCARDCONTEXT context;                   /* 24 */
+    SCARDHANDLE card;                       /* 32 */
+    uint32_t protocol;                      /* 40 */
+    int32_t referenceCount;                 /* 44: atomic */
+    uint8_t locked;                         /* 48 */
+} ReaderEntry;                              /* 56 bytes */
+
+typedef int32_t (*StandardOutputFn)(const char *text);
+typedef int32_t (*MessageOutputFn)(const char *text);
+typedef int32_t (*StandardInputFn)(char *buffer, int32_t size);
+typedef void (*CardWaitFn)(SCARDCONTEXT context, SCARD_READERSTATE *states, ScriptValue *result);
+
+/* Engine lifecycle and channels. */
+PELORN_API ScriptObject *ParseScript(const char *path, int32_t *status);
+PELORN_API void FreeScript(ScriptObject *script);
+PELORN_API uint8_t InitializeEngine(void);
+PELORN_API StandardOutputFn SetStandardOutputFn(StandardOutputFn fn);
+PELORN_API MessageOutputFn SetMessageOutputFn(MessageOutputFn fn);
+PELORN_API StandardInputFn SetStandardInputFn(StandardInputFn fn);
+PELORN_API uint8_t SwitchDebugMode(uint8_t on);
+
+/* Throwing a value into the script from a routine or hook. Both unwind as
+ * a C++ exception: build C modules with -fexceptions. */
+PELORN_API void ThrowException(ScriptValue value);
+PELORN_API void ThrowStringException(const char *text);
+/* The text of a PC/SC error code (free it with zfree), or null. */
+PELORN_API char *GetErrorMessage(uint32_t code);
+
+/* Values. */
+PELORN_API void FreeValue(ScriptValue *value);
+PELORN_API int32_t GetField(ScriptValue *value, const char *name, ScriptValue *out);
+PELORN_API int32_t SetField(ScriptValue *value, const char *name, ScriptValue *newValue);
+
+/* Memory and text helpers. */
+PELORN_API void *zalloc(int32_t size);
+PELORN_API void zfree(void *block);
+PELORN_API char *zstrdup(const char *text);
+PELORN_API char *zstrdup2(const char *text, int32_t *length);
+PELORN_API void htoa(char *out, const uint8_t *data, uint32_t count, int32_t spaced);
+PELORN_API ScriptValue stringToBytearray(const char *text);
+PELORN_API ScriptValue stringToBytearray2(const void *stringPayload);
+
+/* Card waiting. */
+PELORN_API void PerformCardWait(SCARDCONTEXT context, SCARD_READERSTATE *states, ScriptValue *result);
+PELORN_API void StopCardWait(void);
+PELORN_API CardWaitFn SetExternCardWaitFn(CardWaitFn fn);
+
+/* The reader registry. */
+#define PELORN_MAX_READERS 24
+PELORN_API extern ReaderEntry *g_readersList[PELORN_MAX_READERS];
+PELORN_API extern uint32_t g_readersCount;
+PELORN_API extern ReaderEntry *g_currentReader;
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

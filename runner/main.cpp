@@ -1,0 +1,91 @@
+// pelornrun: runs one script file with the pelorn engine.
+//
+// Engine messages go to standard error (standard output is flushed first so
+// that a log holding both streams keeps their order). Exit status: 0 the
+// script ran and succeeded, 1 its run failed, 2 it was not compiled, 255
+// after the usage line.
+#include "pelorn.h"
+
+#include <cstdio>
+#include <cstring>
+#include <pthread.h>
+#include <strings.h>
+
+namespace {
+
+constexpr int kExitSuccess = 0;
+constexpr int kExitRunFailed = 1;
+constexpr int kExitNotCompiled = 2;
+constexpr int kExitUsage = -1;
+
+// Deep recursion in a script needs a deep native stack; the engine checks
+// what is left and stops the run with its depth message before it runs out.
+constexpr size_t kScriptStackSize = size_t{2} << 30;
+
+int32_t showMessage(const char *text)
+{
+    std::fflush(stdout);
+    size_t n = std::strlen(text);
+    std::fwrite(text, 1, n, stderr);
+    if (n == 0 || text[n - 1] != '\n')
+        std::fputc('\n', stderr);
+    std::fflush(stderr);
+    return 0;
+}
+
+struct Job {
+    const char *path;
+    int status;
+};
+
+void *runScriptFile(void *argument)
+{
+    auto *job = static_cast<Job *>(argument);
+    ScriptObject *script = ParseScript(job->path, nullptr);
+    if (script == nullptr) {
+        job->status = kExitNotCompiled;
+        return nullptr;
+    }
+    bool succeeded = script->run(script) != 0;
+    if (!succeeded)
+        std::fputs("\nScript1 execution failed.\n", stdout);
+    std::fflush(stdout);
+    FreeScript(script);
+    job->status = succeeded ? kExitSuccess : kExitRunFailed;
+    return nullptr;
+}
+
+int runOnLargeStack(Job &job)
+{
+    pthread_attr_t attributes;
+    pthread_attr_init(&attributes);
+    pthread_t thread;
+    bool started = pthread_attr_setstacksize(&attributes, kScriptStackSize) == 0 &&
+                   pthread_create(&thread, &attributes, runScriptFile, &job) == 0;
+    pthread_attr_destroy(&attributes);
+    if (!started) {
+        runScriptFile(&job); // no large stack: the engine's own check still holds
+        return job.status;
+    }
+    pthread_join(thread, nullptr);
+    return job.status;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    SetMessageOutputFn(showMessage);
+    const char *path = nullptr;
+    if (argc == 2) {
+        path = argv[1];
+    } else if (argc == 3 && strcasecmp(argv[1], "-d") == 0) {
+        SwitchDebugMode(1);
+        path = argv[2];
+    } else {
+        std::fputs("Usage: tavik [-d] filename\n", stdout);
+        return kExitUsage;
+    }
+    Job job{path, kExitSuccess};
+    return runOnLargeStack(job);
+}
