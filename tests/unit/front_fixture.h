@@ -83,11 +83,13 @@ struct Compiled {
         script = nullptr;
         status = -1;
         message.clear();
+        messages.clear();
     }
 
     interp::Script *script = nullptr;
     int32_t status = -1;
-    std::string message; // the last diagnostic, "" when none
+    std::string message;               // the last diagnostic, "" when none
+    std::vector<std::string> messages; // all of them
 };
 
 // Compiles the file at path, capturing its diagnostics.
@@ -97,6 +99,7 @@ inline void compileFile(Compiled &result, const std::string &path)
     CapturedMessages messages;
     result.script = front::parseScript(path.c_str(), &result.status);
     result.message = messages.last();
+    result.messages = messages.all();
 }
 
 // Compiles a text written as main.scr into a fresh folder; with a
