@@ -6,8 +6,10 @@
 #include "front/messages.h"
 #include "grammar.h"
 
+#include <algorithm>
 #include <cctype>
-#include <cerrno>
+#include <charconv>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -84,14 +86,22 @@ int integer(const char *digits, int base, SemanticValue *value)
 {
     // strtoll saturates at the largest value, as the language wants, and
     // stops silently at the first digit outside the base (09 is 0).
-    errno = 0;
     value->integer = std::strtoll(digits, nullptr, base);
     return TOKEN_INTVALUE;
 }
 
-int real(const char *text, SemanticValue *value)
+int real(const char *text, size_t length, SemanticValue *value)
 {
-    value->real = std::strtod(text, nullptr);
+    // Always a dot, whatever locale the host has chosen.
+    double parsed = 0;
+    auto [end, error] = std::from_chars(text, text + length, parsed);
+    if (error == std::errc::result_out_of_range) {
+        // Without an exponent only a huge integer part can leave the range.
+        const char *dot = std::strchr(text, '.');
+        bool huge = std::find_if(text, dot, [](char c) { return c != '0'; }) != dot;
+        parsed = huge ? HUGE_VAL : 0.0;
+    }
+    value->real = parsed;
     return TOKEN_FLT;
 }
 

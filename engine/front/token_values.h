@@ -18,7 +18,8 @@ int declaration(int token, const char *text, size_t length, SemanticValue *value
 // A run of decimal digits (a leading 0 makes it octal) or "0x" and hex
 // digits; values beyond the 64-bit range saturate.
 int integer(const char *digits, int base, SemanticValue *value);
-int real(const char *text, SemanticValue *value);
+// digits, a dot, optional digits
+int real(const char *text, size_t length, SemanticValue *value);
 // 'c', 'cc' or '\e'.
 int characterConstant(const char *text, size_t length, SemanticValue *value);
 // <...>: the matched text; counts its line breaks.

@@ -225,6 +225,11 @@ INSTANTIATE_TEST_SUITE_P(
                   "IDENTIFIER a | char 233 | IDENTIFIER b | STR \\xC3\\xA9 | '\\n'"},
         TokenCase{"'\xE9'", "INTVALUE 233"}));
 
+TEST(Lexer, FloatsBeyondTheRangeAreInfinite)
+{
+    EXPECT_EQ(scan("1" + std::string(400, '0') + ".5 0." + std::string(400, '0') + "1").tokens, "FLT inf | FLT 0");
+}
+
 TEST(Lexer, NulBytesAreUndefinedOutsideLiteralsAndEndTheTextInside)
 {
     static const char source[] = "a\0b \"x\0y\" /*\0*/ c";
