@@ -31,6 +31,7 @@ void compile(Compilation &c, FILE *&mainFile, const char *path)
     c.current.file = mainFile; // closed with the other files from here on
     mainFile = nullptr;
     beginMainFile(c.current.file, path);
+    stamp(c.script->mainBlock);
     parser::parse(c.scanner);
 }
 

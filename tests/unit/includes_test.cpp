@@ -45,6 +45,14 @@ TEST_F(Files, AMissingMainFileIsNamedAsGiven)
     EXPECT_EQ(messages.last(), "Failed to open file " + folder.path() + " for reading.");
 }
 
+TEST_F(Files, AReadFailureIsACompileError)
+{
+    // Opening succeeds, every read fails: the compilation ends cleanly.
+    fixture::compileFile(result, "/proc/self/mem");
+    EXPECT_EQ(result.status, PELORN_COMPILE_ERROR);
+    EXPECT_EQ(result.message, "/proc/self/mem(1) : Failed to read the script file.\n");
+}
+
 TEST_F(Files, TheMainPathIsMadeAbsoluteAndCanonical)
 {
     folder.write("main.scr", "x = 1 ~\n");
@@ -70,6 +78,8 @@ TEST_F(Files, IncludesResolveAgainstTheIncludingFile)
     EXPECT_EQ(greet->body->source->path, folder.path() + "/lib/helpers/fmt.scr");
     EXPECT_EQ(greet->body->source->directory, folder.path() + "/lib/helpers");
     EXPECT_EQ(greet->body->line, 3);
+    EXPECT_EQ(result.script->mainBlock->source->path, folder.path() + "/main.scr");
+    EXPECT_EQ(result.script->mainBlock->line, 1);
     const interp::Statement *assign = result.script->mainBlock->statements.at(1);
     EXPECT_EQ(assign->source->path, folder.path() + "/main.scr");
     EXPECT_EQ(assign->line, 3);

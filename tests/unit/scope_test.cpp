@@ -18,8 +18,11 @@ protected:
     static std::string names(const SymbolEntry *head)
     {
         std::string out;
-        for (const SymbolEntry *e = head; e != nullptr; e = e->next)
-            out += (out.empty() ? "" : " ") + std::string(front::entryName(*e));
+        for (const SymbolEntry *e = head; e != nullptr; e = e->next) {
+            if (!out.empty())
+                out += ' ';
+            out += front::entryName(*e);
+        }
         return out;
     }
     static const SymbolEntry *entry(const SymbolEntry *head, const std::string &name)

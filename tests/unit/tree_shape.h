@@ -5,18 +5,31 @@
 #include "front/symbols.h"
 #include "interp/nodes.h"
 
+#include <initializer_list>
 #include <string>
+#include <string_view>
 
 namespace pelorn::fixture {
 
 inline std::string shape(const interp::Expression *e);
 
-inline std::string shapeList(const char *head, const interp::Arguments &arguments)
+// Pieces run together (appending sidesteps a false warning of GCC 12 on
+// "text" + std::string in optimised builds).
+inline std::string join(std::initializer_list<std::string_view> pieces)
 {
-    std::string out = std::string("(") + head;
+    std::string out;
+    for (std::string_view piece : pieces)
+        out.append(piece);
+    return out;
+}
+
+inline std::string shapeList(std::string_view head, const interp::Arguments &arguments)
+{
+    std::string out = join({"(", head});
     for (uint32_t i = 0; i < arguments.count; ++i)
-        out += " " + shape(arguments.expression(i));
-    return out + ")";
+        out.append(join({" ", shape(arguments.expression(i))}));
+    out.append(")");
+    return out;
 }
 
 inline std::string shape(const interp::Expression *e)
@@ -33,40 +46,43 @@ inline std::string shape(const interp::Expression *e)
         case PELORN_INTEGER:
             return std::to_string(l->value.u.integer);
         case PELORN_STRING:
-            return std::string("\"") + l->value.u.string.first.text + "\"";
+            return join({"\"", l->value.u.string.first.text, "\""});
         case PELORN_BOOLEAN:
             return l->value.u.boolean != 0 ? "TRUE" : "FALSE";
         case PELORN_BYTEARRAY:
-            return "<" + std::to_string(l->value.u.bytes.length) + " bytes>";
+            return join({"<", std::to_string(l->value.u.bytes.length), " bytes>"});
         default:
             return "literal";
         }
     }
     if (auto *a = dynamic_cast<const ArithmeticExpr *>(e))
-        return std::string("(") + arithmetic[static_cast<int>(a->op)] + " " + shape(a->left) + " " + shape(a->right) +
-               ")";
+        return join({"(", arithmetic[static_cast<int>(a->op)], " ", shape(a->left), " ", shape(a->right), ")"});
     if (auto *c = dynamic_cast<const ConditionExpr *>(e)) {
-        std::string out = std::string("(") + conditions[static_cast<int>(c->op)] + " " + shape(c->left);
-        return c->right != nullptr ? out + " " + shape(c->right) + ")" : out + ")";
+        std::string out = join({"(", conditions[static_cast<int>(c->op)], " ", shape(c->left)});
+        if (c->right != nullptr)
+            out.append(join({" ", shape(c->right)}));
+        out.append(")");
+        return out;
     }
     if (auto *n = dynamic_cast<const NegateExpr *>(e))
-        return "(neg " + shape(n->operand) + ")";
+        return join({"(neg ", shape(n->operand), ")"});
     if (auto *t = dynamic_cast<const TypeofExpr *>(e))
-        return "(typeof " + shape(t->operand) + ")";
+        return join({"(typeof ", shape(t->operand), ")"});
     if (auto *i = dynamic_cast<const IndexExpr *>(e))
-        return "(index " + shape(i->sourceExpression) + " " + shape(i->index) + ")";
+        return join({"(index ", shape(i->sourceExpression), " ", shape(i->index), ")"});
     if (auto *s = dynamic_cast<const SubArrayExpr *>(e))
-        return "(sub " + shape(s->sourceExpression) + " " + shape(s->low) + " " + shape(s->high) + ")";
+        return join({"(sub ", shape(s->sourceExpression), " ", shape(s->low), " ", shape(s->high), ")"});
     if (auto *p = dynamic_cast<const PropertyExpr *>(e))
-        return "(. " + shape(p->sourceExpression) + " " + p->property + ")";
+        return join({"(. ", shape(p->sourceExpression), " ", p->property, ")"});
     if (auto *a = dynamic_cast<const ArrayLiteralExpr *>(e)) {
         std::string out = "[";
         for (const ValueRecord &r : a->elements)
-            out += (out.size() > 1 ? " " : "") + shape(r.expression);
-        return out + "]";
+            out.append(join({out.size() > 1 ? " " : "", shape(r.expression)}));
+        out.append("]");
+        return out;
     }
     if (auto *f = dynamic_cast<const FunctionCallExpr *>(e))
-        return shapeList(("call " + f->name).c_str(), f->arguments);
+        return shapeList(join({"call ", f->name}), f->arguments);
     if (auto *b = dynamic_cast<const BuiltinFunctionCallExpr *>(e))
         return shapeList(b->name, b->arguments);
     return "?";
