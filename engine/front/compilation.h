@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <sys/types.h>
+#include <unordered_map>
 #include <vector>
 
 namespace pelorn::front {
@@ -58,6 +59,10 @@ struct Compilation {
 
     // Stack blocks the parser grew into; freed if a compile error unwinds it.
     std::vector<void *> parserStacks;
+
+    // How deep the composite expressions (and APDU part chains) of the
+    // statement being compiled reach; leaves are 1 and not listed.
+    std::unordered_map<const void *, uint32_t> depths;
 };
 
 // The compilation in progress; only valid while parseScript runs.

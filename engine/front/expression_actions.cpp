@@ -91,6 +91,8 @@ Expression *member(Expression *source, char *member)
 Expression *arrayLiteral(ExpressionList *elements)
 {
     Expression *array = node<interp::ArrayLiteralExpr>({}, expressions(elements));
+    if (elements != nullptr)
+        noteDepth(array, {}, elements);
     dropList(elements);
     return array;
 }
@@ -102,6 +104,8 @@ Expression *functionCall(IdentifierToken name, ExpressionList *arguments)
     // Which function runs is found at the first call.
     Expression *call =
         node<interp::FunctionCallExpr>({}, compilation().script, name.name, expressions(arguments));
+    if (arguments != nullptr)
+        noteDepth(call, {}, arguments);
     dropList(arguments);
     dropText(name.name);
     return call;
@@ -111,6 +115,8 @@ Expression *builtinFunctionCall(SymbolEntry *routine, ExpressionList *arguments)
 {
     Expression *call = node<interp::BuiltinFunctionCallExpr>({}, reinterpret_cast<FunctionEntry>(routine->c.entry),
                                                              entryName(*routine), expressions(arguments));
+    if (arguments != nullptr)
+        noteDepth(call, {}, arguments);
     dropList(arguments);
     return call;
 }

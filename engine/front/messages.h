@@ -36,6 +36,8 @@ inline constexpr const char *kExpecting = ", expecting ";
 inline constexpr const char *kOrExpecting = " or ";
 inline constexpr const char *kEndOfInput = "$end";
 inline constexpr const char *kUndefinedToken = "$undefined";
+// Too deep a tree, as for too deep a nesting (the parser's own text).
+inline constexpr const char *kTooDeep = "memory exhausted";
 
 // Tree construction.
 inline constexpr const char *kConstantRedeclared = "You can't set an already declared variable as a constant";

@@ -25,12 +25,14 @@ BlockStatement *nextStatement(BlockStatement *block, Statement *statement)
 
 Statement *simpleStatement(Statement *statement)
 {
+    forgetDepths();
     compilation().symbols.closeSimpleStatement();
     return statement;
 }
 
 Statement *compoundStatement(Statement *statement)
 {
+    forgetDepths();
     // The names first bound by this statement (a new for counter or catch
     // variable among them) become its own.
     statement->symbols = compilation().symbols.takeNewVariables();

@@ -14,7 +14,19 @@
 
 namespace pelorn::front::build {
 
+// Trees are attached, run and released by recursion: a chain of operators
+// (1 + 1 + ...) or of APDU parts deeper than this is refused like deep
+// nesting is, before it can exhaust the native stack.
+constexpr uint32_t kMaxTreeDepth = 10000;
+
 inline PendingList &pending() { return *compilation().pending; }
+
+// Records a new node's depth (one more than its deepest child) and raises
+// "memory exhausted" past kMaxTreeDepth.
+void noteDepth(const void *node, std::initializer_list<const void *> children,
+               const ExpressionList *more = nullptr);
+// A statement is complete: the depths of its expressions are of no use now.
+inline void forgetDepths() { compilation().depths.clear(); }
 
 template <typename Node> constexpr PendingKind pendingKind()
 {
@@ -35,6 +47,8 @@ template <typename Node, typename... Args> Node *node(std::initializer_list<cons
     for (const void *child : consumed)
         p.take(child);
     p.add(pendingKind<Node>(), built);
+    if constexpr (pendingKind<Node>() == PendingKind::Expression || std::is_same_v<Node, interp::ApduStatement>)
+        noteDepth(built, consumed);
     return built;
 }
 

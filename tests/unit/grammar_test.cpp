@@ -74,6 +74,30 @@ TEST_F(Grammar, DeepNestingExhaustsTheParserStack)
     EXPECT_EQ(result.message, at(1, "memory exhausted"));
 }
 
+TEST_F(Grammar, OperatorChainsAreAsDeepAsNestingMayBe)
+{
+    // A left-associative chain needs no parser stack, but the tree it makes
+    // is as deep as the chain is long.
+    std::string chain;
+    for (int i = 0; i < 9998; ++i)
+        chain += " + 1";
+    compile("x = 1" + chain + "\n");
+    EXPECT_EQ(result.status, PELORN_PARSED) << result.message;
+    // The deepest operator is complete once the line break has been read.
+    compile("x = 1" + chain + " + 1 + 1\n");
+    EXPECT_EQ(result.message, at(2, "memory exhausted"));
+    std::string members;
+    for (int i = 0; i < 10000; ++i)
+        members += ".m";
+    compile("x = 1\ny = x" + members + "\n");
+    EXPECT_EQ(result.message, at(2, "memory exhausted"));
+    std::string parts;
+    for (int i = 0; i < 10000; ++i)
+        parts += " 1";
+    compile("<00>" + parts + "\n");
+    EXPECT_EQ(result.message, at(1, "memory exhausted"));
+}
+
 TEST_F(Grammar, NestingWithinTheStackLimitCompiles)
 {
     compile("x = " + std::string(4000, '(') + "1" + std::string(4000, ')') + "\n");
