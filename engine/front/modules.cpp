@@ -59,12 +59,13 @@ void useModule(const char *text)
     for (SymbolEntry *e = symbols; e != nullptr; e = e->next)
         if (e->kind == PELORN_SYM_TYPE)
             e->b.typeCode = c.nextTypeCode++;
-    c.symbols.indexShared(c.modules);
 
     // Once in the list, a module that fails here is unloaded with the rest
     // of the failed compilation.
     if (initialize(api::WriteStandardOutput, api::WriteMessage) == 0)
         raiseCompileErrorf(kUncutMessage, messages::kModuleInitFailed, path.c_str());
+    // Indexed as Initialize left the entries, which it may have completed.
+    c.symbols.indexShared(c.modules);
 }
 
 void releaseModules(ModuleRecord *modules)
