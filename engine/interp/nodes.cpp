@@ -484,6 +484,11 @@ RoutineDefinition::RoutineDefinition(std::string n, bool function, uint32_t para
 {
     for (SymbolEntry *e = symbols; e != nullptr; e = e->next)
         ++symbolCount;
+    // The list holds the last declared parameter first.
+    this->parameters.resize(parameterCount);
+    SymbolEntry *e = symbols;
+    for (uint32_t k = parameterCount; k > 0 && e != nullptr; --k, e = e->next)
+        this->parameters[k - 1] = e;
     body->routine = this;
 }
 
