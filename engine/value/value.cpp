@@ -3,6 +3,7 @@
 
 #include "api/channels.h"
 #include "value/chain.h"
+#include "value/messages.h"
 
 #include <cstdlib>
 
@@ -189,7 +190,7 @@ bool copy(const ScriptValue &source, ScriptValue &destination)
         copyArray(source, destination);
         break;
     default:
-        api::WriteMessage("Unknow type for assignation.");
+        api::WriteMessage("%s", messages::kUnknownTypeForAssignation);
         return false;
     }
     copyHeader(source, destination);
