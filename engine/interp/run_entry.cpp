@@ -30,7 +30,8 @@ const char *stackLimitOfThisThread()
         bool known = pthread_attr_getstack(&attributes, &lowest, &size) == 0;
         pthread_attr_destroy(&attributes);
         if (known && lowest != nullptr) {
-            size_t reserve = std::clamp(size / 8, kMinStackReserve, kMaxStackReserve);
+            // A small stack (a host's thread) keeps half of itself for calls.
+            size_t reserve = std::min(std::clamp(size / 8, kMinStackReserve, kMaxStackReserve), size / 2);
             return static_cast<const char *>(lowest) + reserve;
         }
     }
