@@ -1,6 +1,7 @@
 // Argument evaluation and write-back, shared by every kind of call.
 #include "interp/arguments.h"
 
+#include "interp/fast_values.h"
 #include "interp/run_support.h"
 
 namespace pelorn::interp {
@@ -31,7 +32,7 @@ void ArgumentSet::finish()
         return;
     }
     for (uint32_t i = 0; i < arguments_.count; ++i)
-        value::release(slots_[i].value);
+        drop(slots_[i].value);
     delete[] slots_;
     slots_ = nullptr;
 }
@@ -39,8 +40,8 @@ void ArgumentSet::finish()
 Completion ArgumentSet::evaluate(RunContext &run)
 {
     for (uint32_t i = 0; i < arguments_.count; ++i) {
-        value::release(slots_[i].value);
-        Completion c = expression(i)->evaluate(run, &slots_[i].value);
+        drop(slots_[i].value);
+        Completion c = evaluateInto(run, expression(i), slots_[i].value);
         if (c != Completion::Normal)
             return c;
     }

@@ -3,6 +3,7 @@
 #include "api/channels.h"
 #include "api/exceptions.h"
 #include "interp/array_cursor.h"
+#include "interp/fast_values.h"
 #include "interp/messages.h"
 #include "interp/operators.h"
 #include "interp/run_support.h"
@@ -86,7 +87,7 @@ ScriptValue joinArrays(ScriptValue &left, ScriptValue &right)
         result.u.array = left.u.array;
         left.u.array = nullptr;
         arrays::appendAll(result, right);
-        value::release(left);
+        drop(left);
         return result;
     }
     ArrayElement **tail = &result.u.array;
@@ -98,8 +99,8 @@ ScriptValue joinArrays(ScriptValue &left, ScriptValue &right)
             tail = &element->next;
         }
     }
-    value::release(left);
-    value::release(right);
+    drop(left);
+    drop(right);
     return result;
 }
 
@@ -113,13 +114,13 @@ bool convertToString(ScriptValue &operand, ScriptValue &text)
     try {
         code = operand.getProperty(&operand, "string", &text);
     } catch (api::NativeThrow &thrown) {
-        value::release(thrown.value);
-        value::release(text);
+        drop(thrown.value);
+        drop(text);
         return false;
     }
     if (code == 0 && value::isString(text))
         return true;
-    value::release(text);
+    drop(text);
     return false;
 }
 
@@ -135,9 +136,9 @@ Completion add(const ArithmeticExpr &node, ScriptValue &l, ScriptValue &r, Scrip
     const Expression *at = node.left;
     int32_t lt = l.type, rt = r.type;
     if (lt == PELORN_INTEGER && rt == PELORN_INTEGER) {
-        *result = value::makeInteger(wrapAdd(l.u.integer, r.u.integer));
+        setInteger(*result, wrapAdd(l.u.integer, r.u.integer));
     } else if (isNumber(l) && isNumber(r)) {
-        *result = value::makeFloat(asDouble(l) + asDouble(r));
+        setFloat(*result, asDouble(l) + asDouble(r));
     } else if (lt == PELORN_STRING && rt == PELORN_STRING) {
         concatenate(l, r);
         *result = l;
@@ -156,8 +157,8 @@ Completion add(const ArithmeticExpr &node, ScriptValue &l, ScriptValue &r, Scrip
     } else if (lt == PELORN_STRING || rt == PELORN_STRING) {
         ScriptValue text = value::empty();
         if (!convertToString(lt == PELORN_STRING ? r : l, text)) {
-            value::release(l);
-            value::release(r);
+            drop(l);
+            drop(r);
             return fail(msg::kAddMismatch, at);
         }
         ScriptValue &head = lt == PELORN_STRING ? l : text;
@@ -167,12 +168,12 @@ Completion add(const ArithmeticExpr &node, ScriptValue &l, ScriptValue &r, Scrip
         value::setDefaultHooks(*result);
         value::clear(head);
     } else {
-        value::release(l);
-        value::release(r);
+        drop(l);
+        drop(r);
         return fail(lt == rt ? msg::kAddSameType : msg::kAddMismatch, at);
     }
-    value::release(l);
-    value::release(r);
+    drop(l);
+    drop(r);
     return Completion::Normal;
 }
 
@@ -187,14 +188,14 @@ Completion integerOnly(const ArithmeticExpr &node, const ScriptValue &l, const S
             return fail(msg::kModuloNonInteger, at);
         if (b == 0)
             return fail(msg::kDivisionByZero, node.right);
-        *result = value::makeInteger(remainder(a, b));
+        setInteger(*result, remainder(a, b));
         return Completion::Normal;
     case ArithmeticOperator::ShiftLeft:
     case ArithmeticOperator::ShiftRight: {
         bool left = node.op == ArithmeticOperator::ShiftLeft;
         if (!integers)
             return fail(left ? msg::kShiftLeftNonInteger : msg::kShiftRightNonInteger, at);
-        *result = value::makeInteger(shift(a, b, left));
+        setInteger(*result, shift(a, b, left));
         return Completion::Normal;
     }
     default: // & | ^
@@ -205,7 +206,7 @@ Completion integerOnly(const ArithmeticExpr &node, const ScriptValue &l, const S
         int64_t n = node.op == ArithmeticOperator::BitAnd  ? (a & b)
                     : node.op == ArithmeticOperator::BitOr ? (a | b)
                                                            : (a ^ b);
-        *result = value::makeInteger(n);
+        setInteger(*result, n);
         return Completion::Normal;
     }
 }
@@ -225,26 +226,32 @@ Completion numeric(const ArithmeticExpr &node, const ScriptValue &l, const Scrip
     bool integers = l.type == PELORN_INTEGER && r.type == PELORN_INTEGER;
     switch (node.op) {
     case ArithmeticOperator::Subtract:
-        *result = integers ? value::makeInteger(wrapSub(l.u.integer, r.u.integer))
-                           : value::makeFloat(asDouble(l) - asDouble(r));
+        if (integers)
+            setInteger(*result, wrapSub(l.u.integer, r.u.integer));
+        else
+            setFloat(*result, asDouble(l) - asDouble(r));
         return Completion::Normal;
     case ArithmeticOperator::Multiply:
-        *result = integers ? value::makeInteger(wrapMul(l.u.integer, r.u.integer))
-                           : value::makeFloat(asDouble(l) * asDouble(r));
+        if (integers)
+            setInteger(*result, wrapMul(l.u.integer, r.u.integer));
+        else
+            setFloat(*result, asDouble(l) * asDouble(r));
         return Completion::Normal;
     case ArithmeticOperator::Divide:
         if (r.type == PELORN_INTEGER ? r.u.integer == 0 : r.u.real == 0.0)
             return fail(msg::kDivisionByZero, at);
-        *result = integers ? value::makeInteger(divide(l.u.integer, r.u.integer))
-                           : value::makeFloat(asDouble(l) / asDouble(r));
+        if (integers)
+            setInteger(*result, divide(l.u.integer, r.u.integer));
+        else
+            setFloat(*result, asDouble(l) / asDouble(r));
         return Completion::Normal;
     case ArithmeticOperator::Power:
         if (r.type != PELORN_INTEGER)
             return fail(msg::kExponentNotInteger, at);
         if (l.type == PELORN_INTEGER)
-            *result = value::makeInteger(integerPower(l.u.integer, r.u.integer));
+            setInteger(*result, integerPower(l.u.integer, r.u.integer));
         else
-            *result = value::makeFloat(std::pow(l.u.real, static_cast<double>(r.u.integer)));
+            setFloat(*result, std::pow(l.u.real, static_cast<double>(r.u.integer)));
         return Completion::Normal;
     default:
         return integerOnly(node, l, r, result);
@@ -253,25 +260,51 @@ Completion numeric(const ArithmeticExpr &node, const ScriptValue &l, const Scrip
 
 } // namespace
 
+namespace {
+
+// The common case, two integers, without the checks that cannot apply.
+// False when the operator needs the general path (for its messages).
+bool integerShortcut(ArithmeticOperator op, int64_t a, int64_t b, ScriptValue *result)
+{
+    switch (op) {
+    case ArithmeticOperator::Add:
+        setInteger(*result, wrapAdd(a, b));
+        return true;
+    case ArithmeticOperator::Subtract:
+        setInteger(*result, wrapSub(a, b));
+        return true;
+    case ArithmeticOperator::Multiply:
+        setInteger(*result, wrapMul(a, b));
+        return true;
+    case ArithmeticOperator::Divide:
+        if (b == 0)
+            return false;
+        setInteger(*result, divide(a, b));
+        return true;
+    case ArithmeticOperator::Modulo:
+        if (b == 0)
+            return false;
+        setInteger(*result, remainder(a, b));
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isPlainInteger(const ScriptValue *v)
+{
+    return v != nullptr && v->type == PELORN_INTEGER && v->copy == nullptr && v->release == nullptr;
+}
+
+} // namespace
+
 Completion combine(const ArithmeticExpr &node, ScriptValue &l, ScriptValue &r, ScriptValue *result)
 {
     const Expression *at = node.left;
     if (l.type == PELORN_INTEGER && r.type == PELORN_INTEGER && l.release == nullptr && r.release == nullptr) {
-        // The common case, without the checks that cannot apply.
-        int64_t a = l.u.integer, b = r.u.integer;
-        switch (node.op) {
-        case ArithmeticOperator::Add:
-            *result = value::makeInteger(wrapAdd(a, b));
+        if (integerShortcut(node.op, l.u.integer, r.u.integer, result))
             return Completion::Normal;
-        case ArithmeticOperator::Subtract:
-            *result = value::makeInteger(wrapSub(a, b));
-            return Completion::Normal;
-        case ArithmeticOperator::Multiply:
-            *result = value::makeInteger(wrapMul(a, b));
-            return Completion::Normal;
-        default:
-            return numeric(node, l, r, result);
-        }
+        return numeric(node, l, r, result);
     }
     Completion c;
     if (l.type == PELORN_UNDEFINED) {
@@ -287,24 +320,28 @@ Completion combine(const ArithmeticExpr &node, ScriptValue &l, ScriptValue &r, S
     } else {
         c = numeric(node, l, r, result);
     }
-    value::release(l);
-    value::release(r);
+    drop(l);
+    drop(r);
     return c;
 }
 
 Completion ArithmeticExpr::evaluate(RunContext &run, ScriptValue *result)
 {
+    // Two integer variables or literals: read where they are.
+    if (isPlainInteger(left->leaf) && isPlainInteger(right->leaf) &&
+        integerShortcut(op, left->leaf->u.integer, right->leaf->u.integer, result))
+        return Completion::Normal;
     ScriptValue l = value::empty();
-    Completion c = left->evaluate(run, &l);
+    Completion c = evaluateInto(run, left, l);
     if (c != Completion::Normal) {
-        value::release(l);
+        drop(l);
         return c;
     }
     ScriptValue r = value::empty();
-    c = right->evaluate(run, &r);
+    c = evaluateInto(run, right, r);
     if (c != Completion::Normal) {
-        value::release(l);
-        value::release(r);
+        drop(l);
+        drop(r);
         return c;
     }
     return combine(*this, l, r, result);
@@ -312,45 +349,45 @@ Completion ArithmeticExpr::evaluate(RunContext &run, ScriptValue *result)
 
 Completion LiteralExpr::evaluate(RunContext &, ScriptValue *result)
 {
-    return value::copy(value, *result) ? Completion::Normal : Completion::Failed;
+    return duplicate(value, *result) ? Completion::Normal : Completion::Failed;
 }
 
 Completion NegateExpr::evaluate(RunContext &run, ScriptValue *result)
 {
     ScriptValue v = value::empty();
-    Completion c = operand->evaluate(run, &v);
+    Completion c = evaluateInto(run, operand, v);
     if (c != Completion::Normal) {
-        value::release(v);
+        drop(v);
         return c;
     }
     switch (v.type) {
     case PELORN_INTEGER:
-        *result = value::makeInteger(static_cast<int64_t>(0 - static_cast<uint64_t>(v.u.integer)));
+        setInteger(*result, static_cast<int64_t>(0 - static_cast<uint64_t>(v.u.integer)));
         break;
     case PELORN_FLOAT:
-        *result = value::makeFloat(-v.u.real);
+        setFloat(*result, -v.u.real);
         break;
     case PELORN_UNDEFINED:
         return fail(msg::kNegateUntyped, operand);
     default:
-        value::release(v);
+        drop(v);
         return fail(msg::kNegateType, operand);
     }
-    value::release(v);
+    drop(v);
     return Completion::Normal;
 }
 
 Completion TypeofExpr::evaluate(RunContext &run, ScriptValue *result)
 {
     ScriptValue v = value::empty();
-    Completion c = operand->evaluate(run, &v);
+    Completion c = evaluateInto(run, operand, v);
     if (c != Completion::Normal) {
-        value::release(v);
+        drop(v);
         return c;
     }
     int32_t type = v.type;
-    value::release(v);
-    *result = value::makeInteger(type);
+    drop(v);
+    setInteger(*result, type);
     return Completion::Normal;
 }
 

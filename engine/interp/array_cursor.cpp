@@ -6,6 +6,7 @@
 // through append() below, which keeps the entries up to date.
 #include "interp/array_cursor.h"
 
+#include "interp/fast_values.h"
 #include "value/value.h"
 
 namespace pelorn::interp::arrays {
@@ -133,7 +134,7 @@ void appendAll(ScriptValue &array, ScriptValue &other)
 {
     ArrayElement *first = other.u.array;
     other.u.array = nullptr;
-    value::release(other);
+    drop(other);
     if (first == nullptr)
         return;
     ArrayElement *last = first;

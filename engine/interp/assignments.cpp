@@ -4,6 +4,7 @@
 #include "api/exceptions.h"
 #include "interp/array_cursor.h"
 #include "interp/compound_operators.h"
+#include "interp/fast_values.h"
 #include "interp/messages.h"
 #include "interp/operators.h"
 #include "interp/run_support.h"
@@ -53,9 +54,9 @@ Completion AssignStatement::execute(RunContext &run)
         // x; linking e behind x itself gives the same value.
         auto *sum = static_cast<ArithmeticExpr *>(value);
         ScriptValue right = value::empty();
-        Completion c = sum->right->evaluate(run, &right);
+        Completion c = evaluateInto(run, sum->right, right);
         if (c != Completion::Normal) {
-            value::release(right);
+            drop(right);
             return c;
         }
         if (right.type == stored.type && stored.type == PELORN_STRING) {
@@ -68,16 +69,16 @@ Completion AssignStatement::execute(RunContext &run)
         }
         ScriptValue left = value::empty();
         if (!value::copy(stored, left)) {
-            value::release(right);
+            drop(right);
             return Completion::Failed;
         }
         c = combine(*sum, left, right, &v);
         if (c != Completion::Normal)
             return c;
     } else {
-        Completion c = value->evaluate(run, &v);
+        Completion c = evaluateInto(run, value, v);
         if (c != Completion::Normal) {
-            value::release(v);
+            drop(v);
             return c;
         }
     }
@@ -86,16 +87,16 @@ Completion AssignStatement::execute(RunContext &run)
         return Completion::Failed;
     }
     if (target->isConstant && !declaration) {
-        value::release(v);
+        drop(v);
         api::WriteMessage(msg::kAssignConstant, fileOf(target), target->line, target->name.c_str());
         return Completion::Failed;
     }
     if (target->isReadOnly) {
-        value::release(v);
+        drop(v);
         api::WriteMessage(msg::kAssignReadOnly, fileOf(target), target->line, target->name.c_str());
         return Completion::Failed;
     }
-    value::move(v, stored);
+    moveValue(v, stored);
     return Completion::Normal;
 }
 
@@ -104,9 +105,9 @@ Completion CompoundAssignStatement::execute(RunContext &run)
     const char *name = target->name.c_str();
     const char *opName = compoundName(op);
     ScriptValue right = value::empty();
-    Completion c = value->evaluate(run, &right);
+    Completion c = evaluateInto(run, value, right);
     if (c != Completion::Normal) {
-        value::release(right);
+        drop(right);
         return c;
     }
     const char *problem = nullptr;
@@ -123,7 +124,7 @@ Completion CompoundAssignStatement::execute(RunContext &run)
         at = value;
     }
     if (problem != nullptr) {
-        value::release(right);
+        drop(right);
         api::WriteMessage(problem, fileOf(at), at->line, opName, name);
         return Completion::Failed;
     }
@@ -148,9 +149,9 @@ Completion IncrementStatement::execute(RunContext &)
 Completion PropertyAssignStatement::execute(RunContext &run)
 {
     ScriptValue v = value::empty();
-    Completion c = value->evaluate(run, &v);
+    Completion c = evaluateInto(run, value, v);
     if (c != Completion::Normal) {
-        value::release(v);
+        drop(v);
         return c;
     }
     const char *file = fileOf(target);
@@ -162,12 +163,12 @@ Completion PropertyAssignStatement::execute(RunContext &run)
                           : v.type == PELORN_UNDEFINED ? msg::kCompoundUntyped
                                                        : nullptr;
     if (problem != nullptr) {
-        value::release(v);
+        drop(v);
         api::WriteMessage(problem, file, target->line, "=", name);
         return Completion::Failed;
     }
     if (stored.setProperty == nullptr) {
-        value::release(v);
+        drop(v);
         api::WriteMessage(msg::kPropertyNoHook, file, target->line, propertyName, name);
         return Completion::Failed;
     }
@@ -179,13 +180,13 @@ Completion PropertyAssignStatement::execute(RunContext &run)
         std::string text;
         if (!textOf(thrown.value, text))
             text = msg::kUnknownText;
-        value::release(thrown.value);
-        value::release(v);
+        drop(thrown.value);
+        drop(v);
         api::WriteMessage(msg::kPropertySetThrew, file, target->line, propertyName, name, text.c_str());
         return Completion::Failed;
     }
     ++value::arrayReleaseCount; // the hook may have reshaped the value
-    value::release(v);
+    drop(v);
     switch (code) {
     case 0:
         return Completion::Normal;

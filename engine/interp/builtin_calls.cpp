@@ -3,6 +3,7 @@
 // and native throws into the built-in exception.
 #include "api/exceptions.h"
 #include "interp/arguments.h"
+#include "interp/fast_values.h"
 #include "interp/run_support.h"
 
 namespace pelorn::interp {
@@ -45,7 +46,7 @@ Completion callBuiltin(RunContext &run, Arguments &nodeArguments, const char *na
     if (threw && !copied)
         return Completion::Failed;
     if (!threw) // the code, read as an unsigned 32-bit number
-        exception = value::makeInteger(static_cast<uint32_t>(code));
+        exception = integerValue(static_cast<uint32_t>(code));
     // Reported at the first argument, where there is one.
     const Expression *first = arguments.count() > 0 ? arguments.expression(0) : nullptr;
     return raise(run, TransferCode::BuiltinException, &exception, first != nullptr ? first->source : callSource,
@@ -70,7 +71,7 @@ Completion BuiltinFunctionCallExpr::evaluate(RunContext &run, ScriptValue *resul
         return call(count, slots, result);
     });
     if (c != Completion::Normal)
-        value::release(*result); // whatever a failing routine left there
+        drop(*result); // whatever a failing routine left there
     return c;
 }
 

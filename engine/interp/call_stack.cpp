@@ -2,6 +2,7 @@
 #include "interp/call_stack.h"
 
 #include "front/symbols.h"
+#include "interp/fast_values.h"
 #include "value/value.h"
 
 namespace pelorn::interp {
@@ -52,7 +53,7 @@ void closeFrame(CallStackArea &area, RoutineDefinition &routine)
     for (SymbolEntry *symbol = routine.symbols; symbol != nullptr; symbol = symbol->next, ++saved) {
         if (symbol->kind != PELORN_SYM_VARIABLE)
             continue;
-        value::release(symbol->c.value);
+        drop(symbol->c.value);
         symbol->c.value = saved->value;
     }
     routine.frames = previousOf(link);
@@ -64,7 +65,7 @@ void releaseOpenFrames(RoutineDefinition &routine)
     for (auto *link = static_cast<FrameLink *>(routine.frames); link != nullptr; link = previousOf(link)) {
         SavedVariable *saved = savedOf(link, routine);
         for (uint32_t i = 0; i < routine.symbolCount; ++i)
-            value::release(saved[i].value);
+            drop(saved[i].value);
     }
     routine.frames = nullptr;
 }

@@ -1,5 +1,6 @@
 // Comparisons, and, or, not.
 #include "api/channels.h"
+#include "interp/fast_values.h"
 #include "interp/messages.h"
 #include "interp/operators.h"
 #include "interp/run_support.h"
@@ -155,20 +156,27 @@ int compareStrings(const ScriptValue &left, const ScriptValue &right)
 Completion ConditionExpr::evaluate(RunContext &run, ScriptValue *result)
 {
     ScriptValue l = value::empty();
-    Completion c = left->evaluate(run, &l);
+    Completion c = evaluateInto(run, left, l);
     if (c != Completion::Normal) {
-        value::release(l);
+        drop(l);
         return c;
+    }
+    if (l.type == PELORN_INTEGER && op <= ConditionOperator::LessEqual && right->leaf != nullptr &&
+        right->leaf->type == PELORN_INTEGER && right->leaf->copy == nullptr) {
+        // Comparing with an integer variable or literal: nothing to release.
+        setBoolean(*result, order(op, l.u.integer, right->leaf->u.integer));
+        drop(l);
+        return Completion::Normal;
     }
     if (op == ConditionOperator::Not) {
         if (!hasTruth(l)) {
-            value::release(l);
+            drop(l);
             api::WriteMessage(msg::kNotType, fileOf(left), left->line);
             return Completion::Failed;
         }
         bool truth = truthOf(l);
-        value::release(l);
-        *result = value::makeBoolean(!truth);
+        drop(l);
+        setBoolean(*result, !truth);
         return Completion::Normal;
     }
     if (l.type == PELORN_UNDEFINED) {
@@ -179,16 +187,16 @@ Completion ConditionExpr::evaluate(RunContext &run, ScriptValue *result)
     if (logic && hasTruth(l)) {
         bool truth = truthOf(l);
         if (truth == (op == ConditionOperator::Or)) { // decided without the right operand
-            value::release(l);
-            *result = value::makeBoolean(truth);
+            drop(l);
+            setBoolean(*result, truth);
             return Completion::Normal;
         }
     }
     ScriptValue r = value::empty();
-    c = right->evaluate(run, &r);
+    c = evaluateInto(run, right, r);
     if (c != Completion::Normal) {
-        value::release(l);
-        value::release(r);
+        drop(l);
+        drop(r);
         return c;
     }
     bool truth = false;
@@ -207,11 +215,11 @@ Completion ConditionExpr::evaluate(RunContext &run, ScriptValue *result)
     } else {
         ok = compare(op, l, r, left, truth);
     }
-    value::release(l);
-    value::release(r);
+    drop(l);
+    drop(r);
     if (!ok)
         return Completion::Failed;
-    *result = value::makeBoolean(truth);
+    setBoolean(*result, truth);
     return Completion::Normal;
 }
 

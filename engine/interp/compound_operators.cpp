@@ -3,6 +3,7 @@
 
 #include "api/channels.h"
 #include "interp/array_cursor.h"
+#include "interp/fast_values.h"
 #include "interp/messages.h"
 #include "interp/run_support.h"
 #include "interp/string_values.h"
@@ -149,7 +150,7 @@ bool applyCompound(CompoundOperator op, ScriptValue &stored, ScriptValue &right,
         break;
     }
     }
-    value::release(right);
+    drop(right);
     return ok;
 }
 

@@ -1,5 +1,6 @@
 // Blocks and the statements that leave the normal order: break, return,
 // exit, throw, and try/catch, which handles the three exception codes.
+#include "interp/fast_values.h"
 #include "interp/run_support.h"
 
 namespace pelorn::interp {
@@ -24,9 +25,9 @@ Completion ReturnStatement::execute(RunContext &run)
     if (value == nullptr) // exit
         return raise(run, TransferCode::Return, nullptr, source, line);
     ScriptValue result = value::empty();
-    Completion c = value->evaluate(run, &result);
+    Completion c = evaluateInto(run, value, result);
     if (c != Completion::Normal) {
-        value::release(result);
+        drop(result);
         return c;
     }
     return raise(run, TransferCode::Return, &result, value->source, value->line);
@@ -35,9 +36,9 @@ Completion ReturnStatement::execute(RunContext &run)
 Completion ThrowStatement::execute(RunContext &run)
 {
     ScriptValue thrown = value::empty();
-    Completion c = value->evaluate(run, &thrown);
+    Completion c = evaluateInto(run, value, thrown);
     if (c != Completion::Normal) {
-        value::release(thrown);
+        drop(thrown);
         return c;
     }
     return raise(run, TransferCode::ScriptException, &thrown, value->source, value->line);

@@ -3,6 +3,7 @@
 #include "api/channels.h"
 #include "interp/array_cursor.h"
 #include "interp/compound_operators.h"
+#include "interp/fast_values.h"
 #include "interp/messages.h"
 #include "interp/run_support.h"
 #include "interp/scratch_values.h"
@@ -25,7 +26,7 @@ struct Destination {
 Completion evaluateIndexes(RunContext &run, const ValueRecords &records, ScratchValues &values)
 {
     for (size_t i = 0; i < records.size(); ++i) {
-        Completion c = records[i].expression->evaluate(run, &values[i]);
+        Completion c = evaluateInto(run, records[i].expression, values[i]);
         if (c != Completion::Normal)
             return c;
     }
@@ -123,7 +124,7 @@ uint8_t *slotOf(const Destination &d)
 Completion evaluateValue(RunContext &run, Expression *valueExpression, const VariableExpr &target,
                          ScratchValues &indexes, bool compound, Destination &d, ScriptValue &v)
 {
-    Completion c = valueExpression->evaluate(run, &v);
+    Completion c = evaluateInto(run, valueExpression, v);
     if (c != Completion::Normal)
         return c;
     if (!isPure(valueExpression) && !walk(target, indexes, compound, d))
@@ -150,7 +151,7 @@ Completion ElementAssignStatement::execute(RunContext &run)
     ScriptValue v = value::empty();
     c = evaluateValue(run, value, *target, ix, false, d, v);
     if (c != Completion::Normal) {
-        value::release(v);
+        drop(v);
         return c;
     }
     if (d.element != nullptr) // any value, one without type included
@@ -158,7 +159,7 @@ Completion ElementAssignStatement::execute(RunContext &run)
     bool bytes = d.holder->type == PELORN_BYTEARRAY;
     uint8_t byte;
     bool ok = byteOf(v, byte);
-    value::release(v);
+    drop(v);
     if (!ok) {
         const Expression *at = bytes ? value : static_cast<const Expression *>(target);
         api::WriteMessage(msg::kElementValueType, fileOf(at), at->line);
@@ -185,13 +186,13 @@ Completion ElementCompoundAssignStatement::execute(RunContext &run)
     ScriptValue v = value::empty();
     c = evaluateValue(run, value, *target, ix, true, d, v);
     if (c != Completion::Normal) {
-        value::release(v);
+        drop(v);
         return c;
     }
     const char *name = target->name.c_str();
     if (d.element != nullptr) {
         if (!compoundCompatible(*d.element, v)) {
-            value::release(v);
+            drop(v);
             api::WriteMessage(msg::kElementCompoundType, fileOf(value), value->line, compoundName(op), name);
             return Completion::Failed;
         }
@@ -200,7 +201,7 @@ Completion ElementCompoundAssignStatement::execute(RunContext &run)
     bool bytes = d.holder->type == PELORN_BYTEARRAY;
     uint8_t operand;
     bool ok = byteOf(v, operand);
-    value::release(v);
+    drop(v);
     if (!ok) {
         const Expression *at = bytes ? value : static_cast<const Expression *>(target);
         api::WriteMessage(msg::kElementValueType, fileOf(at), at->line);

@@ -1,5 +1,6 @@
 // if, while and for. Loops are where break ends.
 #include "api/channels.h"
+#include "interp/fast_values.h"
 #include "interp/messages.h"
 #include "interp/run_support.h"
 
@@ -28,15 +29,21 @@ BodyOutcome runBody(RunContext &run, BlockStatement *body, Completion &c)
 // is not an integer (c is Normal; the caller reports).
 bool evaluateInteger(RunContext &run, Expression *e, int64_t &out, Completion &c)
 {
+    const ScriptValue *leaf = e->leaf; // a variable or literal: read where it is
+    if (leaf != nullptr && leaf->type == PELORN_INTEGER && leaf->copy == nullptr) {
+        c = Completion::Normal;
+        out = leaf->u.integer;
+        return true;
+    }
     ScriptValue v = value::empty();
-    c = e->evaluate(run, &v);
+    c = evaluateInto(run, e, v);
     if (c != Completion::Normal) {
-        value::release(v);
+        drop(v);
         return false;
     }
     bool ok = value::isInteger(v);
     out = v.u.integer;
-    value::release(v);
+    drop(v);
     return ok;
 }
 
@@ -44,8 +51,8 @@ bool evaluateInteger(RunContext &run, Expression *e, int64_t &out, Completion &c
 void setCounter(ScriptValue &counter, int64_t n)
 {
     if (counter.type != PELORN_INTEGER || counter.release != nullptr) {
-        value::release(counter);
-        counter = value::makeInteger(n);
+        drop(counter);
+        setInteger(counter, n);
         return;
     }
     counter.u.integer = n;
@@ -56,9 +63,9 @@ void setCounter(ScriptValue &counter, int64_t n)
 Completion IfStatement::execute(RunContext &run)
 {
     ScriptValue v = value::empty();
-    Completion c = condition->evaluate(run, &v);
+    Completion c = evaluateInto(run, condition, v);
     if (c != Completion::Normal) {
-        value::release(v);
+        drop(v);
         return c;
     }
     bool truth;
@@ -73,7 +80,7 @@ Completion IfStatement::execute(RunContext &run)
         truth = !(v.u.real == 0.0);
         break;
     default:
-        value::release(v);
+        drop(v);
         api::WriteMessage(msg::kIfCondition, fileOf(condition), condition->line);
         return Completion::Failed;
     }
@@ -86,9 +93,9 @@ Completion WhileStatement::execute(RunContext &run)
 {
     for (;;) {
         ScriptValue v = value::empty();
-        Completion c = condition->evaluate(run, &v);
+        Completion c = evaluateInto(run, condition, v);
         if (c != Completion::Normal) {
-            value::release(v);
+            drop(v);
             return c;
         }
         bool truth;
@@ -103,7 +110,7 @@ Completion WhileStatement::execute(RunContext &run)
             truth = !(v.u.real == 0.0);
             break;
         default:
-            value::release(v);
+            drop(v);
             api::WriteMessage(msg::kWhileCondition, fileOf(condition), condition->line);
             return Completion::Failed;
         }

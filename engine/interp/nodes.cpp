@@ -342,9 +342,10 @@ VariableExpr::VariableExpr(std::string n, SymbolEntry *entry)
       isReadOnly(entry->isReadOnly != 0)
 {
     assignable = true;
+    leaf = binding;
 }
 
-LiteralExpr::LiteralExpr(ScriptValue v) : value(v) {}
+LiteralExpr::LiteralExpr(ScriptValue v) : value(v) { leaf = &value; }
 
 LiteralExpr::~LiteralExpr() { value::release(value); }
 

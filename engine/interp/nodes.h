@@ -68,6 +68,9 @@ public:
     // Interpreter cache: whether evaluating this expression can change a
     // variable (-1 not known yet, 0 it may, 1 it cannot).
     mutable int8_t purity = -1;
+    // The value a variable reference or a literal stands for, which the
+    // interpreter may read without a call; null for other kinds.
+    const ScriptValue *leaf = nullptr;
 };
 
 // An expression together with the value it produced at its last

@@ -3,6 +3,7 @@
 #include "api/channels.h"
 #include "api/exceptions.h"
 #include "interp/array_cursor.h"
+#include "interp/fast_values.h"
 #include "interp/messages.h"
 #include "interp/run_support.h"
 #include "value/chain.h"
@@ -16,7 +17,7 @@ Completion VariableExpr::evaluate(RunContext &, ScriptValue *result)
 {
     if (result == nullptr) // only the binding was wanted
         return Completion::Normal;
-    return value::copy(*binding, *result) ? Completion::Normal : Completion::Failed;
+    return duplicate(*binding, *result) ? Completion::Normal : Completion::Failed;
 }
 
 Completion ArrayLiteralExpr::evaluate(RunContext &run, ScriptValue *result)
@@ -30,16 +31,16 @@ Completion ArrayLiteralExpr::evaluate(RunContext &run, ScriptValue *result)
         std::memset(element, 0, sizeof *element);
         *tail = element;
         tail = &element->next;
-        Completion c = record.expression->evaluate(run, &element->value);
+        Completion c = evaluateInto(run, record.expression, element->value);
         if (c != Completion::Normal) {
-            value::release(array);
+            drop(array);
             return c;
         }
     }
     const ArrayElement *e = array.u.array;
     for (const ValueRecord &record : elements) {
         if (e->value.type == PELORN_UNDEFINED) {
-            value::release(array);
+            drop(array);
             api::WriteMessage(msg::kArrayElementUntyped, fileOf(record.expression), record.expression->line);
             return Completion::Failed;
         }
@@ -52,10 +53,10 @@ Completion ArrayLiteralExpr::evaluate(RunContext &run, ScriptValue *result)
             continue;
         ScriptValue duplicate = value::empty();
         if (!value::copy(element->value, duplicate)) {
-            value::release(array);
+            drop(array);
             return Completion::Failed;
         }
-        value::release(element->value);
+        drop(element->value);
         element->value = duplicate;
     }
     *result = array;
@@ -95,7 +96,7 @@ Completion readItem(const IndexExpr &node, ScriptValue &source, bool temporary, 
         break;
     }
     if (byte != nullptr) {
-        *result = value::makeInteger(*byte);
+        setInteger(*result, *byte);
         return Completion::Normal;
     }
     if (element == nullptr) {
@@ -121,29 +122,29 @@ Completion IndexExpr::evaluate(RunContext &run, ScriptValue *result)
             return Completion::Failed;
         }
         ScriptValue i = value::empty();
-        Completion c = index->evaluate(run, &i);
+        Completion c = evaluateInto(run, index, i);
         if (c == Completion::Normal)
             c = readItem(*this, source, false, i, result);
-        value::release(i);
+        drop(i);
         return c;
     }
     ScriptValue source = value::empty();
-    Completion c = sourceExpression->evaluate(run, &source);
+    Completion c = evaluateInto(run, sourceExpression, source);
     if (c != Completion::Normal) {
-        value::release(source);
+        drop(source);
         return c;
     }
     if (!isIndexable(source)) {
-        value::release(source);
+        drop(source);
         api::WriteMessage(msg::kIndexSourceType, fileOf(sourceExpression), sourceExpression->line);
         return Completion::Failed;
     }
     ScriptValue i = value::empty();
-    c = index->evaluate(run, &i);
+    c = evaluateInto(run, index, i);
     if (c == Completion::Normal)
         c = readItem(*this, source, true, i, result);
-    value::release(i);
-    value::release(source);
+    drop(i);
+    drop(source);
     return c;
 }
 
@@ -154,10 +155,10 @@ namespace {
 bool evaluateBound(RunContext &run, Expression *e, int64_t &out, Completion &c)
 {
     ScriptValue v = value::empty();
-    c = e->evaluate(run, &v);
+    c = evaluateInto(run, e, v);
     bool ok = c == Completion::Normal && v.type == PELORN_INTEGER;
     out = v.u.integer;
-    value::release(v);
+    drop(v);
     return ok;
 }
 
@@ -207,9 +208,9 @@ Completion SubArrayExpr::evaluate(RunContext &run, ScriptValue *result)
         variable = v->name.c_str();
         source = v->binding;
     } else {
-        c = sourceExpression->evaluate(run, &temporary);
+        c = evaluateInto(run, sourceExpression, temporary);
         if (c != Completion::Normal) {
-            value::release(temporary);
+            drop(temporary);
             return c;
         }
     }
@@ -243,7 +244,7 @@ Completion SubArrayExpr::evaluate(RunContext &run, ScriptValue *result)
             c = Completion::Normal;
         }
     }
-    value::release(temporary);
+    drop(temporary);
     return c;
 }
 
@@ -265,18 +266,18 @@ Completion readProperty(const PropertyExpr &node, GetPropertyFn hook, ScriptValu
     try {
         code = hook(&source, name, result);
     } catch (api::NativeThrow &thrown) {
-        value::release(*result);
+        drop(*result);
         std::string text;
         if (textOf(thrown.value, text))
             api::WriteMessage(msg::kPropertyReadThrew, fileOf(at), at->line, name, text.c_str());
         else
             api::WriteMessage(msg::kPropertyReadThrewUnknown, fileOf(at), at->line, name);
-        value::release(thrown.value);
+        drop(thrown.value);
         return Completion::Failed;
     }
     if (code == 0)
         return Completion::Normal;
-    value::release(*result);
+    drop(*result);
     if (code == 1)
         api::WriteMessage(msg::kPropertyNotFound, fileOf(at), at->line, name);
     else
@@ -294,7 +295,7 @@ Completion PropertyExpr::evaluate(RunContext &run, ScriptValue *result)
         ScriptValue &stored = *static_cast<VariableExpr *>(sourceExpression)->binding;
         if (stored.getProperty == GetField || stored.getProperty == nullptr) {
             if (isLengthOfArray(stored, property)) {
-                *result = value::makeInteger(static_cast<uint32_t>(arrays::length(stored)));
+                setInteger(*result, static_cast<uint32_t>(arrays::length(stored)));
                 return Completion::Normal;
             }
             if (stored.type != PELORN_ARRAY) // an array's text asks its elements' hooks
@@ -302,19 +303,19 @@ Completion PropertyExpr::evaluate(RunContext &run, ScriptValue *result)
         }
     }
     ScriptValue source = value::empty();
-    Completion c = sourceExpression->evaluate(run, &source);
+    Completion c = evaluateInto(run, sourceExpression, source);
     if (c != Completion::Normal) {
-        value::release(source);
+        drop(source);
         return c;
     }
     GetPropertyFn hook = source.getProperty != nullptr ? source.getProperty : GetField;
     if (hook == GetField && isLengthOfArray(source, property)) {
-        *result = value::makeInteger(static_cast<uint32_t>(arrays::length(source)));
+        setInteger(*result, static_cast<uint32_t>(arrays::length(source)));
         c = Completion::Normal;
     } else {
         c = readProperty(*this, hook, source, result);
     }
-    value::release(source);
+    drop(source);
     return c;
 }
 

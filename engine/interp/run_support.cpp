@@ -2,6 +2,7 @@
 #include "interp/run_support.h"
 
 #include "api/exceptions.h"
+#include "interp/fast_values.h"
 #include "value/chain.h"
 
 namespace pelorn::interp {
@@ -27,7 +28,7 @@ Completion raise(RunContext &run, TransferCode code, ScriptValue *value, const S
 void dropTransfer(RunContext &run)
 {
     if (run.transfer.hasValue)
-        value::release(run.transfer.value);
+        drop(run.transfer.value);
     run.transfer.hasValue = false;
 }
 
@@ -40,8 +41,8 @@ bool textOf(ScriptValue &v, std::string &text)
     try {
         code = v.getProperty(&v, "string", &out);
     } catch (api::NativeThrow &thrown) {
-        value::release(thrown.value);
-        value::release(out);
+        drop(thrown.value);
+        drop(out);
         return false;
     }
     bool ok = code == 0 && value::isString(out);
@@ -50,7 +51,7 @@ bool textOf(ScriptValue &v, std::string &text)
         text.assign(joined);
         zfree(joined);
     }
-    value::release(out);
+    drop(out);
     return ok;
 }
 
@@ -81,11 +82,11 @@ bool handOver(ScriptValue &source, ScriptValue &destination)
     if (&source == &destination)
         return true;
     if (copiesPlainly(source)) {
-        value::move(source, destination);
+        moveValue(source, destination);
         return true;
     }
     bool ok = value::copy(source, destination);
-    value::release(source);
+    drop(source);
     return ok;
 }
 

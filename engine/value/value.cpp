@@ -91,6 +91,7 @@ void release(ScriptValue &v)
 {
     if (v.release != nullptr) {
         ++arrayReleaseCount;
+        ++chain::segmentReleaseCount;
         v.release(&v);
         return;
     }
