@@ -85,9 +85,13 @@ ScriptValue makeEmptyArray()
     return v;
 }
 
+uint64_t arrayReleaseCount = 0;
+
 void release(ScriptValue &v)
 {
     if (v.release != nullptr) {
+        ++arrayReleaseCount;
+        ++chain::segmentReleaseCount;
         v.release(&v);
         return;
     }
@@ -104,6 +108,8 @@ void release(ScriptValue &v)
         break;
     case PELORN_ARRAY: {
         ArrayElement *e = v.u.array;
+        if (e != nullptr)
+            ++arrayReleaseCount;
         while (e != nullptr) {
             ArrayElement *next = e->next;
             release(e->value);
