@@ -99,22 +99,27 @@ TEST(ArrayCursor, PositionsStayRightAcrossAppendsReleasesAndOtherArrays)
     value::release(b);
 }
 
-TEST(DirectoryTracker, EntersAndRestores)
+TEST(DirectoryTracker, ChangesDirectoryOnlyWhenNativeCodeNeedsIt)
 {
     char buffer[4096];
     std::string start = getcwd(buffer, sizeof buffer);
+    auto here = [&buffer] { return std::string(getcwd(buffer, sizeof buffer)); };
     interp::DirectoryTracker tracker;
     tracker.reset();
-    const std::string *saved = tracker.current();
+    const std::string *saved = tracker.wanted();
     EXPECT_EQ(*saved, start);
     std::string tmp = "/tmp";
-    tracker.enter(tmp);
-    EXPECT_EQ(std::string(getcwd(buffer, sizeof buffer)), "/tmp");
+    tracker.want(&tmp);
+    EXPECT_EQ(here(), start) << "wanting alone changes nothing";
+    tracker.sync();
+    EXPECT_EQ(here(), "/tmp");
     std::string missing = "/no/such/directory";
-    tracker.enter(missing); // refused: the process stays where it was
-    EXPECT_EQ(std::string(getcwd(buffer, sizeof buffer)), "/tmp");
-    tracker.restore(saved);
-    EXPECT_EQ(std::string(getcwd(buffer, sizeof buffer)), start);
+    tracker.want(&missing);
+    tracker.sync(); // refused: the process stays where it was
+    EXPECT_EQ(here(), "/tmp");
+    tracker.want(saved);
+    tracker.finish();
+    EXPECT_EQ(here(), start);
 }
 
 } // namespace
