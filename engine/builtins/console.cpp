@@ -6,6 +6,7 @@
 #include "builtins/messages.h"
 #include "interp/script.h"
 #include "value/chain.h"
+#include "value/messages.h"
 #include "value/value.h"
 
 #include <cinttypes>
@@ -24,7 +25,7 @@ void writeBytes(const ScriptValue &v)
         return;
     auto *text = static_cast<char *>(std::malloc(count * 3 + 1));
     if (text == nullptr) {
-        write(messages::kUnknownText);
+        write(value::messages::kUnknownText);
         return;
     }
     htoa(text, v.u.bytes.data, static_cast<uint32_t>(count), 1);
@@ -65,7 +66,7 @@ void writeByType(const ScriptValue &v)
         write("]");
         break;
     default:
-        write(messages::kUnknownText);
+        write(value::messages::kUnknownText);
         break;
     }
 }
@@ -92,7 +93,7 @@ void writeValue(const ScriptValue &v)
     if (code == 0 && text.type == PELORN_STRING)
         forEachSegment(text, [](const char *piece, size_t length) { api::WriteStandardOutputText(piece, length); });
     else
-        write(messages::kUnknownText);
+        write(value::messages::kUnknownText);
     value::release(text);
 }
 

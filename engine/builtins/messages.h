@@ -39,9 +39,9 @@ inline constexpr const char kPrintln[] = "Function \"Println\" needs at least on
 inline constexpr const char kSetAPDUVerbose[] = "Function \"SetAPDUVerbose\" requires one boolean argument.";
 inline constexpr const char kReadLine[] = "Function \"readLine\" doesn't take an argument. Prototype : string readLine()";
 
-// What Print writes for a value without a type, and for one without text.
+// What Print writes for a value without a type (one without text shows the
+// value layer's "(unknown)").
 inline constexpr const char kUndefinedText[] = "(undefined)";
-inline constexpr const char kUnknownText[] = "(unknown)";
 
 // ------------------------------------------------------------------ files
 

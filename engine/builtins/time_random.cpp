@@ -17,8 +17,9 @@ namespace {
 
 using SteadyClock = std::chrono::steady_clock;
 
-// Clock counts from here: the library is loaded as the process starts.
-SteadyClock::time_point processStart = SteadyClock::now();
+// Clock counts from here, noted when the library is loaded (as the process
+// starts, for a host linked with it).
+SteadyClock::time_point processStart;
 // Ticks per second of the high-resolution counter; 0 when there is none.
 double counterFrequency = 0.0;
 

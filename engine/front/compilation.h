@@ -64,6 +64,19 @@ struct Compilation {
 Compilation &compilation();
 bool compiling();
 
+// Makes a compilation the active one for as long as it lives; an outer one
+// (a module compiling a script while it is being loaded) comes back after.
+class ActiveCompilation {
+public:
+    explicit ActiveCompilation(Compilation &c);
+    ~ActiveCompilation();
+    ActiveCompilation(const ActiveCompilation &) = delete;
+    ActiveCompilation &operator=(const ActiveCompilation &) = delete;
+
+private:
+    Compilation *outer_;
+};
+
 // The current position, as nodes are stamped: the line break count + 1.
 inline int32_t currentLine() { return compilation().current.line + 1; }
 

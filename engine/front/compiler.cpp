@@ -20,19 +20,6 @@ namespace {
 Compilation *active = nullptr;
 bool debugSwitch = false;
 
-// Makes a compilation the active one for as long as it runs; an outer one
-// (a module compiling a script while being loaded) comes back afterwards.
-class ActiveCompilation {
-public:
-    explicit ActiveCompilation(Compilation &c) : outer_(active) { active = &c; }
-    ~ActiveCompilation() { active = outer_; }
-    ActiveCompilation(const ActiveCompilation &) = delete;
-    ActiveCompilation &operator=(const ActiveCompilation &) = delete;
-
-private:
-    Compilation *outer_;
-};
-
 void compile(Compilation &c, FILE *&mainFile, const char *path)
 {
     c.script = interp::createScript();
@@ -113,6 +100,10 @@ void reportOutOfMemory()
 } // namespace
 
 Compilation &compilation() { return *active; }
+
+ActiveCompilation::ActiveCompilation(Compilation &c) : outer_(active) { active = &c; }
+
+ActiveCompilation::~ActiveCompilation() { active = outer_; }
 
 bool compiling() { return active != nullptr; }
 

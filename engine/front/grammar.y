@@ -35,6 +35,10 @@ using pelorn::interp::ConditionOperator;
 // blocks are tracked so that a compile error unwinding the parser frees them.
 #define YYMALLOC pelorn::front::parser::allocateStack
 #define YYFREE pelorn::front::parser::freeStack
+// The stacks start with room for 200 entries and double up to 10000; a
+// script nested deeper ends with "memory exhausted".
+#define YYINITDEPTH 200
+#define YYMAXDEPTH 10000
 
 static int yylex(YYSTYPE *value, yyscan_t scanner)
 {
@@ -43,8 +47,8 @@ static int yylex(YYSTYPE *value, yyscan_t scanner)
 
 static void yyerror(yyscan_t, const char *text)
 {
-    // Only "memory exhausted" reaches here: syntax errors are reported
-    // by yyreport_syntax_error.
+    // Only bison's "memory exhausted" reaches here: syntax errors are
+    // reported by yyreport_syntax_error.
     raiseCompileError(text);
 }
 }
@@ -322,9 +326,9 @@ const char *tokenName(yysymbol_kind_t symbol)
 {
     switch (symbol) {
     case YYSYMBOL_YYEOF:
-        return "$end";
+        return messages::kEndOfInput;
     case YYSYMBOL_YYUNDEF:
-        return "$undefined";
+        return messages::kUndefinedToken;
     default:
         return yysymbol_name(symbol);
     }
@@ -342,12 +346,12 @@ static int yyreport_syntax_error(const yypcontext_t *context, yyscan_t)
     std::string text = messages::kSyntaxError;
     yysymbol_kind_t lookahead = yypcontext_token(context);
     if (lookahead != YYSYMBOL_YYEMPTY) {
-        text += ", unexpected ";
+        text += messages::kUnexpected;
         text += tokenName(lookahead);
         yysymbol_kind_t expected[kMostExpected];
         int count = yypcontext_expected_tokens(context, expected, kMostExpected);
         for (int i = 0; i < count; ++i) {
-            text += i == 0 ? ", expecting " : " or ";
+            text += i == 0 ? messages::kExpecting : messages::kOrExpecting;
             text += tokenName(expected[i]);
         }
         if (text.size() > kLongestText)

@@ -29,9 +29,13 @@ inline constexpr const char *kOutOfMemory = "Not enough memory to compile the sc
 inline constexpr const char *kRecursiveInclude = "Error: Recurcive include detected.";
 inline constexpr const char *kCannotOpenInclude = "Failed to open script file \"%s\"";
 
-// Parser (bison's own texts for these two).
+// Parser: "syntax error, unexpected X, expecting A or B".
 inline constexpr const char *kSyntaxError = "syntax error";
-inline constexpr const char *kMemoryExhausted = "memory exhausted";
+inline constexpr const char *kUnexpected = ", unexpected ";
+inline constexpr const char *kExpecting = ", expecting ";
+inline constexpr const char *kOrExpecting = " or ";
+inline constexpr const char *kEndOfInput = "$end";
+inline constexpr const char *kUndefinedToken = "$undefined";
 
 // Tree construction.
 inline constexpr const char *kConstantRedeclared = "You can't set an already declared variable as a constant";

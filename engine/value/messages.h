@@ -14,7 +14,8 @@ inline constexpr const char kStringToFloatOverflow[] = "Overflow occurred while 
 // 32-bit length).
 inline constexpr const char kConversionTooLarge[] = "Not enough memory to convert the value to text";
 
-// What an element of an array shows when it has no text of its own.
+// What an array element, or a printed value, shows when it has no text of
+// its own.
 inline constexpr const char kUnknownText[] = "(unknown)";
 
 } // namespace pelorn::value::messages

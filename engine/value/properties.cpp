@@ -3,6 +3,7 @@
 #include "api/exceptions.h"
 #include "value/chain.h"
 #include "value/messages.h"
+#include "value/number_text.h"
 #include "value/value.h"
 
 #include <cinttypes>
@@ -11,7 +12,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <locale.h>
 #include <strings.h>
 
 namespace pelorn::value {
@@ -85,132 +85,16 @@ ScriptValue formatted(const char *format, ...)
     return makeString(local, static_cast<uint32_t>(n));
 }
 
-int digitValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-bool isBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-
-enum class Parse { Ok, Invalid, Overflow };
-
-// A text read as a signed 64-bit integer with automatic base: blanks, a
-// sign, then "0x" for hexadecimal, a leading 0 for octal, decimal
-// otherwise. The whole text must be read; an empty text is 0.
-Parse parseInteger(const char *text, int64_t &out)
-{
-    const char *p = text;
-    while (isBlank(*p))
-        ++p;
-    bool negative = false;
-    if (*p == '+' || *p == '-')
-        negative = *p++ == '-';
-    int base = 10;
-    if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X') && digitValue(p[2]) >= 0) {
-        base = 16;
-        p += 2;
-    } else if (p[0] == '0') {
-        base = 8;
-    }
-    const uint64_t limit = negative ? uint64_t{1} << 63 : static_cast<uint64_t>(INT64_MAX);
-    const char *digits = p;
-    uint64_t magnitude = 0;
-    bool overflow = false;
-    for (int d; (d = digitValue(*p)) >= 0 && d < base; ++p) {
-        if (overflow)
-            continue;
-        auto digit = static_cast<uint64_t>(d);
-        if (magnitude > (limit - digit) / static_cast<uint64_t>(base))
-            overflow = true;
-        else
-            magnitude = magnitude * static_cast<uint64_t>(base) + digit;
-    }
-    if (p == digits) {
-        // Nothing was converted: the text counts as unread from its start.
-        out = 0;
-        return *text == '\0' ? Parse::Ok : Parse::Invalid;
-    }
-    if (*p != '\0')
-        return Parse::Invalid;
-    if (overflow)
-        return Parse::Overflow;
-    out = negative ? static_cast<int64_t>(0 - magnitude) : static_cast<int64_t>(magnitude);
-    return Parse::Ok;
-}
-
-// The end of the decimal number at the start of text (blanks, sign,
-// digits, fraction, exponent), or text itself when there is none.
-const char *decimalEnd(const char *text)
-{
-    const char *p = text;
-    while (isBlank(*p))
-        ++p;
-    if (*p == '+' || *p == '-')
-        ++p;
-    bool anyDigit = false;
-    while (*p >= '0' && *p <= '9') {
-        ++p;
-        anyDigit = true;
-    }
-    if (*p == '.') {
-        ++p;
-        while (*p >= '0' && *p <= '9') {
-            ++p;
-            anyDigit = true;
-        }
-    }
-    if (!anyDigit)
-        return text;
-    if (*p == 'e' || *p == 'E') {
-        const char *e = p + 1;
-        if (*e == '+' || *e == '-')
-            ++e;
-        if (*e >= '0' && *e <= '9') {
-            while (*e >= '0' && *e <= '9')
-                ++e;
-            p = e;
-        }
-    }
-    return p;
-}
-
-// A text read as a double in decimal notation. A zero must be the whole
-// text; a non-zero number may be followed by anything ("1.5x" is 1.5).
-Parse parseFloat(char *text, double &out)
-{
-    char *end = const_cast<char *>(decimalEnd(text));
-    out = 0.0;
-    if (end != text) {
-        // Read only the decimal prefix, in the C locale whatever the host set.
-        static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", nullptr);
-        char saved = *end;
-        *end = '\0';
-        out = strtod_l(text, nullptr, cLocale);
-        *end = saved;
-    }
-    if (out == 0.0)
-        return *end == '\0' ? Parse::Ok : Parse::Invalid;
-    if (std::isinf(out))
-        return Parse::Overflow;
-    return Parse::Ok;
-}
-
 int64_t stringToInteger(const Payload &s)
 {
     JoinedText text(s);
     int64_t n = 0;
     switch (parseInteger(text.get(), n)) {
-    case Parse::Invalid:
+    case NumberText::Invalid:
         fail(messages::kStringToInteger);
-    case Parse::Overflow:
+    case NumberText::Overflow:
         fail(messages::kStringToIntegerOverflow);
-    case Parse::Ok:
+    case NumberText::Ok:
         break;
     }
     return n;
@@ -221,11 +105,11 @@ double stringToFloat(const Payload &s)
     JoinedText text(s);
     double d = 0.0;
     switch (parseFloat(text.get(), d)) {
-    case Parse::Invalid:
+    case NumberText::Invalid:
         fail(messages::kStringToFloat);
-    case Parse::Overflow:
+    case NumberText::Overflow:
         fail(messages::kStringToFloatOverflow);
-    case Parse::Ok:
+    case NumberText::Ok:
         break;
     }
     return d;

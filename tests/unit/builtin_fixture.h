@@ -49,6 +49,31 @@ inline ScriptValue integer(int64_t n) { return value::makeInteger(n); }
 inline ScriptValue real(double d) { return value::makeFloat(d); }
 inline ScriptValue boolean(bool b) { return value::makeBoolean(b); }
 
+// A string value made of the given segments, as concatenation builds them.
+inline ScriptValue segmented(std::initializer_list<const char *> parts)
+{
+    ScriptValue s = value::makeString("");
+    for (const char *p : parts) {
+        ScriptValue piece = value::makeString(p);
+        value::chain::append(s, piece);
+    }
+    return s;
+}
+
+// An array value taking over the given element values.
+inline ScriptValue arrayOf(std::initializer_list<ScriptValue> elements)
+{
+    ScriptValue a = value::makeEmptyArray();
+    ArrayElement **tail = &a.u.array;
+    for (const ScriptValue &v : elements) {
+        auto *e = static_cast<ArrayElement *>(zalloc(sizeof(ArrayElement)));
+        e->value = v;
+        *tail = e;
+        tail = &e->next;
+    }
+    return a;
+}
+
 // The argument slots of one call; owns its values and the variable
 // expressions of arguments marked as written as a plain variable.
 class Args {

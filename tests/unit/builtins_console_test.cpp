@@ -12,19 +12,6 @@ namespace bi = pelorn::builtins;
 
 namespace {
 
-ScriptValue arrayOf(std::initializer_list<ScriptValue> elements)
-{
-    ScriptValue a = value::makeEmptyArray();
-    ArrayElement **tail = &a.u.array;
-    for (const ScriptValue &v : elements) {
-        auto *e = static_cast<ArrayElement *>(zalloc(sizeof(ArrayElement)));
-        e->value = v;
-        *tail = e;
-        tail = &e->next;
-    }
-    return a;
-}
-
 // A value as a module might make it: no property hook at all.
 ScriptValue withoutHooks(ScriptValue v)
 {

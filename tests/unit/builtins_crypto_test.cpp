@@ -32,16 +32,6 @@ std::string hexText(const std::vector<uint8_t> &b)
     return out;
 }
 
-ScriptValue segmented(std::initializer_list<const char *> parts)
-{
-    ScriptValue s = value::makeString("");
-    for (const char *p : parts) {
-        ScriptValue piece = value::makeString(p);
-        value::chain::append(s, piece);
-    }
-    return s;
-}
-
 } // namespace
 
 class CryptoBuiltins : public BuiltinTest {

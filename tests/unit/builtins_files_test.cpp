@@ -110,6 +110,21 @@ TEST_F(FileBuiltins, ReadFileChecksOpenThenOffsetThenLength)
     }
 }
 
+TEST_F(FileBuiltins, SizesBeyondThirtyTwoBits)
+{
+    // A sparse file: large without using the disk.
+    ASSERT_EQ(truncate("ten.txt", int64_t{3} << 30), 0);
+    Args size{str("ten.txt")};
+    ASSERT_EQ(call(bi::GetFileSize, size), 0);
+    EXPECT_EQ(result.u.integer, int64_t{3} << 30);
+    Args whole{str("ten.txt")};
+    EXPECT_EQ(call(bi::ReadFile, whole), -1);
+    EXPECT_EQ(thrown, "ReadFile: length of data to read is too big (maximum value is 2147483647 bytes");
+    Args tail{str("ten.txt"), integer((int64_t{3} << 30) - 4)};
+    ASSERT_EQ(call(bi::ReadFile, tail), 0);
+    EXPECT_EQ(result.u.bytes.length, 4);
+}
+
 TEST_F(FileBuiltins, ReadFileArgumentErrors)
 {
     Args none{};

@@ -28,29 +28,6 @@ struct Read {
     ~Read() { value::release(out); }
 };
 
-ScriptValue segmented(std::initializer_list<const char *> parts)
-{
-    ScriptValue s = value::makeString("");
-    for (const char *p : parts) {
-        ScriptValue piece = value::makeString(p);
-        value::chain::append(s, piece);
-    }
-    return s;
-}
-
-ScriptValue arrayOf(std::initializer_list<ScriptValue> elements)
-{
-    ScriptValue a = value::makeEmptyArray();
-    ArrayElement **tail = &a.u.array;
-    for (const ScriptValue &v : elements) {
-        auto *e = static_cast<ArrayElement *>(zalloc(sizeof(ArrayElement)));
-        e->value = v;
-        *tail = e;
-        tail = &e->next;
-    }
-    return a;
-}
-
 size_t segments(const ScriptValue &s)
 {
     size_t n = 0;
