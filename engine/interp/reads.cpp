@@ -6,6 +6,7 @@
 #include "interp/fast_values.h"
 #include "interp/messages.h"
 #include "interp/run_support.h"
+#include "interp/string_values.h"
 #include "value/chain.h"
 
 #include <cstring>
@@ -89,7 +90,7 @@ Completion readItem(const IndexExpr &node, ScriptValue &source, bool temporary, 
         break;
     case PELORN_STRING:
         if (index < source.u.string.length)
-            byte = reinterpret_cast<const uint8_t *>(value::chain::characterAt(source.u.string, index));
+            byte = reinterpret_cast<const uint8_t *>(characterAt(source, index));
         break;
     default:
         element = arrays::elementAt(source, index);

@@ -3,6 +3,7 @@
 #include "interp/array_cursor.h"
 #include "interp/directory.h"
 #include "interp/operators.h"
+#include "interp/string_values.h"
 #include "value/chain.h"
 #include "value/value.h"
 
@@ -58,6 +59,27 @@ TEST(StringOrder, BytesAreSignedAndPrefixesDependOnTheNextByte)
         value::release(l);
         value::release(r);
     }
+}
+
+TEST(StringPositions, CharactersAcrossSegmentsInAnyOrder)
+{
+    ScriptValue s = segmented({"ab", "", "cde", "f"});
+    const std::string text = "abcdef";
+    for (uint64_t i : {5, 0, 3, 2, 4, 1, 4, 5, 2})
+        EXPECT_EQ(*interp::characterAt(s, i), text[i]) << i;
+    EXPECT_EQ(interp::characterAt(s, 6), nullptr);
+    ScriptValue more = segmented({"gh", "i"});
+    interp::concatenate(s, more);
+    EXPECT_EQ(*interp::characterAt(s, 8), 'i');
+    EXPECT_EQ(*interp::characterAt(s, 6), 'g');
+    // A character set to 0 ends its segment's text there ("cde" reads as
+    // ""): the characters after it move.
+    *interp::characterAt(s, 2) = '\0';
+    interp::forgetPositions();
+    EXPECT_EQ(*interp::characterAt(s, 2), 'f');
+    EXPECT_EQ(*interp::characterAt(s, 5), 'i');
+    EXPECT_EQ(interp::characterAt(s, 6), nullptr);
+    value::release(s);
 }
 
 ScriptValue arrayOf(int n)
