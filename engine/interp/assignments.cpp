@@ -172,6 +172,8 @@ Completion PropertyAssignStatement::execute(RunContext &run)
         api::WriteMessage(msg::kPropertyNoHook, file, target->line, propertyName, name);
         return Completion::Failed;
     }
+    if (stored.setProperty != SetField) // a module's hook runs in the directory of the run
+        run.directory.sync();
     int32_t code;
     try {
         code = stored.setProperty(&stored, propertyName, &v);

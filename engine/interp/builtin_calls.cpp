@@ -21,9 +21,10 @@ Completion callBuiltin(RunContext &run, Arguments &nodeArguments, const char *na
     Completion c = arguments.evaluate(run);
     if (c != Completion::Normal)
         return c;
-    const std::string *saved = run.directory.current();
+    const std::string *saved = run.directory.wanted();
     if (callSource != nullptr)
-        run.directory.enter(callSource->directory);
+        run.directory.want(&callSource->directory);
+    run.directory.sync();
     int32_t code;
     bool threw = false;
     bool copied = true;
@@ -34,11 +35,11 @@ Completion callBuiltin(RunContext &run, Arguments &nodeArguments, const char *na
         threw = true;
         copied = handOver(thrown.value, exception);
         code = -1;
-    } catch (...) { // not the engine's: it passes, with the directory restored
-        run.directory.restore(saved);
+    } catch (...) { // not the engine's: it passes on
+        run.directory.want(saved);
         throw;
     }
-    run.directory.restore(saved);
+    run.directory.want(saved);
     if (code == 0) {
         arguments.writeBack();
         return Completion::Normal;

@@ -1,4 +1,4 @@
-// Switching the process directory around calls, with a cache of where it is.
+// Switching the process directory for native code, lazily.
 #include "interp/directory.h"
 
 #include <cerrno>
@@ -10,25 +10,31 @@ void DirectoryTracker::reset()
 {
     start_.assign(256, '\0');
     while (getcwd(start_.data(), start_.size()) == nullptr) {
-        if (errno != ERANGE) { // no readable directory: restoring is a no-op
+        if (errno != ERANGE) { // no readable directory: coming back is a no-op
             start_.clear();
-            current_ = &start_;
-            return;
+            break;
         }
         start_.assign(start_.size() * 2, '\0');
     }
     start_.resize(start_.find('\0'));
-    current_ = &start_;
+    wanted_ = &start_;
+    actual_ = &start_;
 }
 
-void DirectoryTracker::enter(const std::string &directory)
+void DirectoryTracker::sync()
 {
-    if (current_ == &directory)
+    if (actual_ == wanted_)
         return;
     // Texts held by different files (or the start directory) may name the
     // same directory; only a real change costs a chdir.
-    if (*current_ == directory || chdir(directory.c_str()) == 0)
-        current_ = &directory;
+    if (*actual_ == *wanted_ || chdir(wanted_->c_str()) == 0)
+        actual_ = wanted_;
+}
+
+void DirectoryTracker::finish()
+{
+    wanted_ = &start_;
+    sync();
 }
 
 } // namespace pelorn::interp

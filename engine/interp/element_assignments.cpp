@@ -7,7 +7,7 @@
 #include "interp/messages.h"
 #include "interp/run_support.h"
 #include "interp/scratch_values.h"
-#include "value/chain.h"
+#include "interp/string_values.h"
 
 #include <cmath>
 
@@ -115,7 +115,7 @@ uint8_t *slotOf(const Destination &d)
 {
     if (d.holder->type == PELORN_BYTEARRAY)
         return d.holder->u.bytes.data + d.index;
-    return reinterpret_cast<uint8_t *>(value::chain::characterAt(d.holder->u.string, d.index));
+    return reinterpret_cast<uint8_t *>(characterAt(*d.holder, d.index));
 }
 
 // Evaluates the value; re-walks afterwards when that evaluation may have
@@ -171,6 +171,8 @@ Completion ElementAssignStatement::execute(RunContext &run)
         return Completion::Failed;
     }
     *slot = byte; // a string keeps its length
+    if (byte == 0 && !bytes)
+        forgetPositions();
     return Completion::Normal;
 }
 
@@ -241,6 +243,8 @@ Completion ElementCompoundAssignStatement::execute(RunContext &run)
         break;
     }
     *slot = static_cast<uint8_t>(r);
+    if (*slot == 0 && !bytes)
+        forgetPositions();
     return Completion::Normal;
 }
 

@@ -6,6 +6,7 @@
 #include "interp/fast_values.h"
 #include "interp/messages.h"
 #include "interp/run_support.h"
+#include "interp/string_values.h"
 #include "value/chain.h"
 
 #include <cstring>
@@ -89,7 +90,7 @@ Completion readItem(const IndexExpr &node, ScriptValue &source, bool temporary, 
         break;
     case PELORN_STRING:
         if (index < source.u.string.length)
-            byte = reinterpret_cast<const uint8_t *>(value::chain::characterAt(source.u.string, index));
+            byte = reinterpret_cast<const uint8_t *>(characterAt(source, index));
         break;
     default:
         element = arrays::elementAt(source, index);
@@ -258,8 +259,11 @@ bool isLengthOfArray(const ScriptValue &v, const std::string &property)
 }
 
 // Calls a get-property hook; turns its failures into messages.
-Completion readProperty(const PropertyExpr &node, GetPropertyFn hook, ScriptValue &source, ScriptValue *result)
+Completion readProperty(RunContext &run, const PropertyExpr &node, GetPropertyFn hook, ScriptValue &source,
+                        ScriptValue *result)
 {
+    if (hook != GetField) // a module's hook runs in the directory of the run, as its routines do
+        run.directory.sync();
     const Expression *at = node.sourceExpression;
     const char *name = node.property.c_str();
     int32_t code;
@@ -299,7 +303,7 @@ Completion PropertyExpr::evaluate(RunContext &run, ScriptValue *result)
                 return Completion::Normal;
             }
             if (stored.type != PELORN_ARRAY) // an array's text asks its elements' hooks
-                return readProperty(*this, GetField, stored, result);
+                return readProperty(run, *this, GetField, stored, result);
         }
     }
     ScriptValue source = value::empty();
@@ -313,7 +317,7 @@ Completion PropertyExpr::evaluate(RunContext &run, ScriptValue *result)
         setInteger(*result, static_cast<uint32_t>(arrays::length(source)));
         c = Completion::Normal;
     } else {
-        c = readProperty(*this, hook, source, result);
+        c = readProperty(run, *this, hook, source, result);
     }
     drop(source);
     return c;

@@ -109,7 +109,14 @@ uint8_t runScript(::ScriptObject *object)
     run.script = script;
     run.stackLimit = stackLimitOfThisThread();
     run.directory.reset();
-    Completion c = script->mainBlock->execute(run);
+    Completion c;
+    try {
+        c = script->mainBlock->execute(run);
+    } catch (...) { // not the engine's: it passes on to the host
+        run.directory.finish();
+        throw;
+    }
+    run.directory.finish();
     bool succeeded = c == Completion::Normal || (c == Completion::Transfer && reportUncaught(run));
     card::disconnectAll();
     card::releaseCurrentReader();

@@ -77,7 +77,7 @@ bool copiesPlainly(const ScriptValue &v)
     }
 }
 
-bool handOver(ScriptValue &source, ScriptValue &destination)
+bool handOverValue(ScriptValue &source, ScriptValue &destination)
 {
     if (&source == &destination)
         return true;

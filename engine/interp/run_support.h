@@ -2,6 +2,7 @@
 // dropping transfers, turning a value into text for reports, truth values.
 #pragma once
 
+#include "interp/fast_values.h"
 #include "interp/nodes.h"
 #include "value/value.h"
 
@@ -32,7 +33,15 @@ bool copiesPlainly(const ScriptValue &v);
 // and leaves source empty. Moves when a deep copy would give the same
 // value; otherwise copies and releases source. False when the copy failed
 // (its message has been delivered).
-bool handOver(ScriptValue &source, ScriptValue &destination);
+bool handOverValue(ScriptValue &source, ScriptValue &destination);
+inline bool handOver(ScriptValue &source, ScriptValue &destination)
+{
+    if (isScalar(source.type) && source.copy == nullptr && source.release == nullptr && &source != &destination) {
+        moveValue(source, destination);
+        return true;
+    }
+    return handOverValue(source, destination);
+}
 
 // True when evaluating the expression can change no variable: it calls no
 // routine (routines write arguments back). Cached in the node.

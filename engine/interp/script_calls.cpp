@@ -58,13 +58,13 @@ Completion takeReturn(RunContext &run, RoutineDefinition &routine, ScriptValue *
 // Runs the routine's body in the directory of the file that holds the call.
 Completion invoke(RunContext &run, RoutineDefinition &routine, ScriptValue *result, const SourceFile *callSource)
 {
-    const std::string *saved = run.directory.current();
+    const std::string *saved = run.directory.wanted();
     if (callSource != nullptr)
-        run.directory.enter(callSource->directory);
+        run.directory.want(&callSource->directory);
     Completion c = routine.body->execute(run);
     if (c == Completion::Transfer && run.transfer.code == TransferCode::Return)
         c = takeReturn(run, routine, result);
-    run.directory.restore(saved);
+    run.directory.want(saved);
     return c;
 }
 

@@ -1,40 +1,50 @@
-// Concatenation of string chains.
+// Concatenation of string chains, and characters found in them.
 //
-// A chain has no tail pointer, so linking behind it means walking it; a
-// loop that appends to one string would walk ever longer chains. The last
-// segment of a few recently extended chains is remembered, keyed by the
-// chain's second segment (a heap block, unlike the first, which moves
-// with its value). An entry holds while no multi-segment chain has been
-// freed since (chain::segmentReleaseCount); chains only grow at the end,
-// so a remembered segment stays in its chain and the walk goes on from it.
+// A chain has no tail pointer and no index, so linking behind it or
+// finding its n-th character means walking it; a loop that appends to one
+// string, or reads it character by character, would walk ever longer
+// chains. A few recently used chains are remembered with their last
+// segment and the segment last read, keyed by the chain's second segment
+// (a heap block, unlike the first, which moves with its value). An entry
+// holds while no multi-segment chain has been freed since and no character
+// was set to 0 (chain::segmentReleaseCount); chains only grow at the end,
+// so a remembered segment stays in its chain, at the same position.
 #include "interp/string_values.h"
 
 #include "interp/fast_values.h"
 #include "value/chain.h"
 #include "value/value.h"
 
+#include <cstring>
+
 namespace pelorn::interp {
 
 namespace {
 
-// Strings remembered at once: a loop seldom builds more strings than this.
-constexpr int kTailCount = 4;
+// Chains remembered at once: a loop seldom works on more strings than this.
+constexpr int kRememberedCount = 4;
 
-struct Tail {
+struct Remembered {
     const StringChunk *second = nullptr;
-    StringChunk *last = nullptr;
     uint64_t releases = 0;
+    StringChunk *last = nullptr;   // the chain's last segment
+    StringChunk *segment = nullptr; // a heap segment read last ...
+    uint64_t start = 0;             // ... and the index of its first character
 };
 
-Tail tails[kTailCount];
+Remembered chains[kRememberedCount];
 int nextVictim = 0;
 
-Tail *find(const StringChunk *second)
+// The entry of the chain whose second segment is given (made if needed).
+Remembered &entryFor(StringChunk *second)
 {
-    for (Tail &t : tails)
-        if (t.second == second && t.releases == value::chain::segmentReleaseCount)
-            return &t;
-    return nullptr;
+    for (Remembered &r : chains)
+        if (r.second == second && r.releases == value::chain::segmentReleaseCount)
+            return r;
+    Remembered &r = chains[nextVictim];
+    nextVictim = (nextVictim + 1) % kRememberedCount;
+    r = Remembered{second, value::chain::segmentReleaseCount, second, nullptr, 0};
+    return r;
 }
 
 StringChunk *lastSegment(ScriptValue &s)
@@ -42,20 +52,44 @@ StringChunk *lastSegment(ScriptValue &s)
     StringChunk *second = s.u.string.first.next;
     if (second == nullptr)
         return &s.u.string.first;
-    Tail *t = find(second);
-    StringChunk *last = t != nullptr ? t->last : second;
-    while (last->next != nullptr)
-        last = last->next;
-    if (t == nullptr) {
-        t = &tails[nextVictim];
-        nextVictim = (nextVictim + 1) % kTailCount;
-        *t = Tail{second, last, value::chain::segmentReleaseCount};
-    }
-    t->last = last;
-    return last;
+    Remembered &r = entryFor(second);
+    while (r.last->next != nullptr)
+        r.last = r.last->next;
+    return r.last;
 }
 
+size_t textLength(const StringChunk *c) { return c->text != nullptr ? std::strlen(c->text) : 0; }
+
 } // namespace
+
+char *characterAt(ScriptValue &s, uint64_t index)
+{
+    StringChunk *first = &s.u.string.first;
+    size_t n = textLength(first);
+    if (index < n)
+        return first->text + index;
+    if (first->next == nullptr)
+        return nullptr;
+    Remembered &r = entryFor(first->next);
+    StringChunk *segment = first->next;
+    uint64_t start = n;
+    if (r.segment != nullptr && r.start <= index) {
+        segment = r.segment;
+        start = r.start;
+    }
+    for (; segment != nullptr; segment = segment->next) {
+        n = textLength(segment);
+        if (index < start + n) {
+            r.segment = segment;
+            r.start = start;
+            return segment->text + (index - start);
+        }
+        start += n;
+    }
+    return nullptr;
+}
+
+void forgetPositions() { ++value::chain::segmentReleaseCount; }
 
 void adoptAsEngineString(ScriptValue &s)
 {

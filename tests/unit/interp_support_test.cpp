@@ -3,6 +3,7 @@
 #include "interp/array_cursor.h"
 #include "interp/directory.h"
 #include "interp/operators.h"
+#include "interp/string_values.h"
 #include "value/chain.h"
 #include "value/value.h"
 
@@ -60,6 +61,27 @@ TEST(StringOrder, BytesAreSignedAndPrefixesDependOnTheNextByte)
     }
 }
 
+TEST(StringPositions, CharactersAcrossSegmentsInAnyOrder)
+{
+    ScriptValue s = segmented({"ab", "", "cde", "f"});
+    const std::string text = "abcdef";
+    for (uint64_t i : {5, 0, 3, 2, 4, 1, 4, 5, 2})
+        EXPECT_EQ(*interp::characterAt(s, i), text[i]) << i;
+    EXPECT_EQ(interp::characterAt(s, 6), nullptr);
+    ScriptValue more = segmented({"gh", "i"});
+    interp::concatenate(s, more);
+    EXPECT_EQ(*interp::characterAt(s, 8), 'i');
+    EXPECT_EQ(*interp::characterAt(s, 6), 'g');
+    // A character set to 0 ends its segment's text there ("cde" reads as
+    // ""): the characters after it move.
+    *interp::characterAt(s, 2) = '\0';
+    interp::forgetPositions();
+    EXPECT_EQ(*interp::characterAt(s, 2), 'f');
+    EXPECT_EQ(*interp::characterAt(s, 5), 'i');
+    EXPECT_EQ(interp::characterAt(s, 6), nullptr);
+    value::release(s);
+}
+
 ScriptValue arrayOf(int n)
 {
     ScriptValue a = value::makeEmptyArray();
@@ -99,22 +121,27 @@ TEST(ArrayCursor, PositionsStayRightAcrossAppendsReleasesAndOtherArrays)
     value::release(b);
 }
 
-TEST(DirectoryTracker, EntersAndRestores)
+TEST(DirectoryTracker, ChangesDirectoryOnlyWhenNativeCodeNeedsIt)
 {
     char buffer[4096];
     std::string start = getcwd(buffer, sizeof buffer);
+    auto here = [&buffer] { return std::string(getcwd(buffer, sizeof buffer)); };
     interp::DirectoryTracker tracker;
     tracker.reset();
-    const std::string *saved = tracker.current();
+    const std::string *saved = tracker.wanted();
     EXPECT_EQ(*saved, start);
     std::string tmp = "/tmp";
-    tracker.enter(tmp);
-    EXPECT_EQ(std::string(getcwd(buffer, sizeof buffer)), "/tmp");
+    tracker.want(&tmp);
+    EXPECT_EQ(here(), start) << "wanting alone changes nothing";
+    tracker.sync();
+    EXPECT_EQ(here(), "/tmp");
     std::string missing = "/no/such/directory";
-    tracker.enter(missing); // refused: the process stays where it was
-    EXPECT_EQ(std::string(getcwd(buffer, sizeof buffer)), "/tmp");
-    tracker.restore(saved);
-    EXPECT_EQ(std::string(getcwd(buffer, sizeof buffer)), start);
+    tracker.want(&missing);
+    tracker.sync(); // refused: the process stays where it was
+    EXPECT_EQ(here(), "/tmp");
+    tracker.want(saved);
+    tracker.finish();
+    EXPECT_EQ(here(), start);
 }
 
 } // namespace
