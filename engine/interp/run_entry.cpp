@@ -20,6 +20,19 @@ constexpr size_t kMinStackReserve = size_t{256} << 10;
 constexpr size_t kMaxStackReserve = size_t{8} << 20;
 // Assumed stack depth when the thread's stack bounds cannot be read.
 constexpr size_t kUnknownStackDepth = size_t{4} << 20;
+// The most native stack a run's nested calls may use, however large the
+// thread's stack: enough for the call-stack area's deepest recursion
+// (595781 calls of a one-parameter routine), while a runaway recursion of
+// routines that need no area ends within a second or two instead of
+// touching gigabytes.
+constexpr uintptr_t kMaxCallStackDepth = uintptr_t{512} << 20;
+
+const char *boundedLimit(const char *limit)
+{
+    auto here = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
+    uintptr_t deepest = here > kMaxCallStackDepth ? here - kMaxCallStackDepth : 0;
+    return std::max(limit, reinterpret_cast<const char *>(deepest));
+}
 
 const char *stackLimitOfThisThread()
 {
@@ -107,7 +120,7 @@ uint8_t runScript(::ScriptObject *object)
     card::refreshRegistry();
     RunContext run;
     run.script = script;
-    run.stackLimit = stackLimitOfThisThread();
+    run.stackLimit = boundedLimit(stackLimitOfThisThread());
     run.directory.reset();
     Completion c;
     try {
