@@ -25,11 +25,21 @@
 #include "tlv_codec.h"
 
 /* Every text the module writes or throws. */
-#define MSG_PARSE_ARGUMENTS "TlvParse: expects a byte array or a TLV value"
-#define MSG_LIST_ARGUMENTS "TlvList: expects a byte array or a TLV value"
-#define MSG_FIND_ARGUMENTS "%s: expects a byte array or a TLV value, and a tag (a number or 1 to 4 bytes)"
-#define MSG_BUILD_ARGUMENTS "TlvBuild: expects a tag (a number or 1 to 4 bytes) and a value (byte array, string, TLV value, or an array of them)"
-#define MSG_DUMP_ARGUMENTS "TlvDump: expects a byte array or a TLV value"
+/* Every text the module writes or throws, worded like the engine's own. */
+#define MSG_PARSE_ARGUMENTS \
+    "Bad argument(s) for function \"TlvParse\".Prototypes: TLV TlvParse(bytearray) | TLV TlvParse(TLV)."
+#define MSG_LIST_ARGUMENTS \
+    "Bad argument(s) for function \"TlvList\".Prototypes: array TlvList(bytearray) | array TlvList(TLV)."
+#define MSG_FIND_ARGUMENTS                                                                        \
+    "Bad argument(s) for function \"%s\".Prototypes: %s %s(bytearray data, int tag) | "         \
+    "%s %s(bytearray data, bytearray tag), data may also be a TLV, tag must be a valid tag of 1 " \
+    "to 4 bytes."
+#define MSG_BUILD_ARGUMENTS                                                                    \
+    "Bad argument(s) for function \"TlvBuild\".Prototypes: bytearray TlvBuild(int tag, value) | " \
+    "bytearray TlvBuild(bytearray tag, value), tag must be a valid tag of 1 to 4 bytes, value a "  \
+    "bytearray, a string, a TLV or an array of them."
+#define MSG_DUMP_ARGUMENTS \
+    "Bad argument(s) for function \"TlvDump\".Prototypes: void TlvDump(bytearray) | void TlvDump(TLV)."
 #define MSG_MALFORMED "%s: malformed TLV data at offset %zu: %s"
 #define MSG_NOT_FOUND "TlvFind: tag %s not found"
 #define MSG_EMPTY "TlvParse: no TLV object in the data"
@@ -54,10 +64,10 @@ static int32_t tlv_type(void)
     return symbols[ENTRY_TYPE].b.typeCode;
 }
 
-static void report(const char *text, const char *name)
+static void report(const char *text)
 {
     if (writeMessage != NULL)
-        writeMessage(text, name);
+        writeMessage("%s", text);
 }
 
 /* Throws a formatted text. Callers own nothing when they call it: the throw
@@ -319,7 +329,7 @@ static int32_t tlv_parse(uint32_t count, ArgumentSlot *arguments, ScriptValue *r
     const uint8_t *data;
     size_t size;
     if (count != 1 || !data_argument(&arguments[0].value, &data, &size)) {
-        report(MSG_PARSE_ARGUMENTS, NULL);
+        report(MSG_PARSE_ARGUMENTS);
         return PELORN_BAD_ARGUMENTS;
     }
     check_data(data, size, "TlvParse");
@@ -339,7 +349,7 @@ static int32_t tlv_list(uint32_t count, ArgumentSlot *arguments, ScriptValue *re
     const uint8_t *data;
     size_t size;
     if (argument == NULL || !data_argument(argument, &data, &size)) {
-        report(MSG_LIST_ARGUMENTS, NULL);
+        report(MSG_LIST_ARGUMENTS);
         return PELORN_BAD_ARGUMENTS;
     }
     check_data(data, size, "TlvList");
@@ -393,13 +403,15 @@ static int32_t tlv_list(uint32_t count, ArgumentSlot *arguments, ScriptValue *re
 }
 
 /* Shared by TlvFind and TlvHas: 1 found, 0 not; bad arguments reported. */
-static int32_t search(uint32_t count, ArgumentSlot *arguments, const char *routine, TlvObject *found, int *present)
+static int32_t search(uint32_t count, ArgumentSlot *arguments, const char *routine, const char *resultType,
+                      TlvObject *found, int *present)
 {
     const uint8_t *data;
     size_t size;
     uint32_t tag;
     if (count != 2 || !data_argument(&arguments[0].value, &data, &size) || !tag_argument(&arguments[1].value, &tag)) {
-        report(MSG_FIND_ARGUMENTS, routine);
+        if (writeMessage != NULL)
+            writeMessage(MSG_FIND_ARGUMENTS, routine, resultType, routine, resultType, routine);
         return PELORN_BAD_ARGUMENTS;
     }
     check_data(data, size, routine);
@@ -415,7 +427,7 @@ static int32_t tlv_find_value(uint32_t count, ArgumentSlot *arguments, ScriptVal
 {
     TlvObject found;
     int present;
-    int32_t code = search(count, arguments, "TlvFind", &found, &present);
+    int32_t code = search(count, arguments, "TlvFind", "bytearray", &found, &present);
     if (code != PELORN_OK)
         return code;
     if (!present) {
@@ -432,7 +444,7 @@ static int32_t tlv_has(uint32_t count, ArgumentSlot *arguments, ScriptValue *res
 {
     TlvObject found;
     int present;
-    int32_t code = search(count, arguments, "TlvHas", &found, &present);
+    int32_t code = search(count, arguments, "TlvHas", "boolean", &found, &present);
     if (code != PELORN_OK)
         return code;
     make_boolean(result, present);
@@ -488,7 +500,7 @@ static int32_t tlv_build(uint32_t count, ArgumentSlot *arguments, ScriptValue *r
         valid = part_size(value, &length);
     }
     if (!valid) {
-        report(MSG_BUILD_ARGUMENTS, NULL);
+        report(MSG_BUILD_ARGUMENTS);
         return PELORN_BAD_ARGUMENTS;
     }
     if (length > MAX_BYTES - (TLV_MAX_TAG_BYTES + 1 + TLV_MAX_LENGTH_BYTES))
@@ -539,7 +551,7 @@ static int32_t tlv_dump(uint32_t count, ArgumentSlot *arguments)
     const uint8_t *data;
     size_t size;
     if (count != 1 || !data_argument(&arguments[0].value, &data, &size)) {
-        report(MSG_DUMP_ARGUMENTS, NULL);
+        report(MSG_DUMP_ARGUMENTS);
         return PELORN_BAD_ARGUMENTS;
     }
     check_data(data, size, "TlvDump");
