@@ -13,6 +13,10 @@ install(TARGETS pelorn EXPORT pelornTargets
     INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 install(TARGETS pelornrun RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/docs/pelornrun.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# The guide and the example module, which builds against the installed SDK.
+install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/docs/extending.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/examples/modules DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples
+    PATTERN build EXCLUDE PATTERN .gitignore EXCLUDE)
 
 install(EXPORT pelornTargets NAMESPACE pelorn:: DESTINATION ${PELORN_CMAKE_DIR})
 configure_package_config_file(${CMAKE_CURRENT_LIST_DIR}/pelornConfig.cmake.in
