@@ -24,7 +24,6 @@
 
 #include "tlv_codec.h"
 
-/* Every text the module writes or throws. */
 /* Every text the module writes or throws, worded like the engine's own. */
 #define MSG_PARSE_ARGUMENTS \
     "Bad argument(s) for function \"TlvParse\".Prototypes: TLV TlvParse(bytearray) | TLV TlvParse(TLV)."
@@ -80,7 +79,6 @@ __attribute__((noreturn, format(printf, 1, 2))) static void throw_text(const cha
     vsnprintf(text, sizeof text, format, arguments);
     va_end(arguments);
     ThrowStringException(text);
-    __builtin_unreachable();
 }
 
 static void *allocate(size_t size, const char *routine)
