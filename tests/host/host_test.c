@@ -114,11 +114,12 @@ static void test_failures_are_reported(void)
     EXPECT(strcmp(messages, "Failed to open file no/such/file.scr for reading.|") == 0);
 
     /* A compile error: status 2, a message naming the file and line. */
-    const char *path = write_script("broken.scr", "x = 1\nif x then\n");
-    snprintf(expected, sizeof expected, "%s(", path);
+    const char *path = write_script("broken.scr", "x = 1\ny = )\n");
+    snprintf(expected, sizeof expected, "%s(2) : ", path);
     reset();
     EXPECT(ParseScript(path, &status) == NULL && status == PELORN_COMPILE_ERROR);
-    EXPECT(messageCalls >= 1 && strncmp(messages, expected, strlen(expected)) == 0);
+    EXPECT(messageCalls == 1 && strncmp(messages, expected, strlen(expected)) == 0);
+    EXPECT(strlen(messages) > 2 && strcmp(messages + strlen(messages) - 2, "\n|") == 0);
 
     /* A run-time failure: the run reports false after one message; the
      * object can still be run again and freed. */
