@@ -13,14 +13,13 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
-# The libraries the engine links, named whether or not dpkg-shlibdeps is
-# there to add the versions it finds; the header also needs the PC/SC one.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libssl3, libpcsclite1")
+# dpkg-shlibdeps finds what the binaries link (libssl3, libpcsclite1, the C
+# and C++ runtimes) with their versions; without it they are named here.
 find_program(PELORN_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(PELORN_DPKG_SHLIBDEPS)
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 else()
-    string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", libc6, libstdc++6, libgcc-s1")
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS "libssl3, libpcsclite1, libc6, libstdc++6, libgcc-s1")
 endif()
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "libpcsclite-dev, pkg-config, pcscd")
 # Registers the library's SONAME and runs ldconfig on install and removal.
