@@ -187,8 +187,8 @@ PELORN_API uint8_t SwitchDebugMode(uint8_t on);
 
 /* Throwing a value into the script from a routine or hook. Both unwind as
  * a C++ exception: build C modules with -fexceptions. */
-PELORN_API void ThrowException(ScriptValue value);
-PELORN_API void ThrowStringException(const char *text);
+PELORN_API __attribute__((noreturn)) void ThrowException(ScriptValue value);
+PELORN_API __attribute__((noreturn)) void ThrowStringException(const char *text);
 /* The text of a PC/SC error code (free it with zfree), or null. */
 PELORN_API char *GetErrorMessage(uint32_t code);
 
