@@ -13,6 +13,7 @@
 // Control, by socket (one command a line, one answer a line) or signal:
 //   insert (SIGUSR2)   remove (SIGUSR1)   mute (SIGHUP)   unmute
 //   silent: take commands without answering them; answer: answer again
+//   load PROFILE: another card (taken out first when one is in the reader)
 //   state: removed | inserted | mute, with " silent" when silent
 //   quit (SIGTERM, SIGINT): remove the card and exit
 #include "card.h"
@@ -82,8 +83,27 @@ private:
         }
     }
 
+    std::string load(const std::string &path)
+    {
+        Profile next;
+        std::string error;
+        if (!loadProfile(path, next, error))
+            return "error: " + error;
+        if (link_.connected()) {
+            link_.close();
+            note("# removed");
+            reconnectAt_ = Clock::now() + kRemovalHold;
+        }
+        profile_ = std::move(next);
+        card_.reset();
+        note("# loaded " + path);
+        return "ok";
+    }
+
     std::string command(const std::string &c)
     {
+        if (c.rfind("load ", 0) == 0)
+            return load(c.substr(5));
         if (c == "insert" || c == "unmute")
             want(Face::Normal);
         else if (c == "remove")

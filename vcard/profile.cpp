@@ -171,15 +171,15 @@ struct Parser {
         if (arrow == std::string::npos)
             return fail(n, "expected 'rule PREFIX -> RESPONSE'");
         std::string left = rest.substr(0, arrow), right = rest.substr(arrow + 2);
-        std::string l, r, ignored;
-        split(left, l, ignored);
-        split(right, r, ignored);
+        std::string l, afterPrefix, r, afterResponse;
+        split(left, l, afterPrefix);
+        split(right, r, afterResponse);
         Rule rule;
-        if (l == "*" && ignored.empty())
+        if (l == "*" && afterPrefix.empty())
             rule.any = true;
         else if (!parseHex(left, rule.prefix))
             return fail(n, "bad prefix");
-        if (r == "echo") {
+        if (r == "echo" && afterResponse.empty()) {
             rule.echo = true;
         } else if (!parseHex(right, rule.response) || rule.response.empty()) {
             return fail(n, "a response needs at least one byte (or echo)");
