@@ -15,9 +15,9 @@ log=$PELORN_PCSCD_STATE/pcscd.log
 socket=/run/pcscd/pcscd.comm
 
 # The vpcd driver listens on 35963 (0x8C7B) or, in a test's own
-# configuration, on the port its CHANNELID names.
+# configuration, on the port its CHANNELID names (none: no reader at all).
 listening() {
-    grep -qiE ":$1 [0-9A-F]+:0000 0A" /proc/net/tcp /proc/net/tcp6 2>/dev/null
+    [ -z "$1" ] || grep -qiE ":$1 [0-9A-F]+:0000 0A" /proc/net/tcp /proc/net/tcp6 2>/dev/null
 }
 
 stop() {
@@ -38,7 +38,7 @@ start() {
     port=8C7B
     if [ -n "${1:-}" ]; then
         args+=(--config "$1")
-        port=$(sed -n 's/^CHANNELID[[:space:]]*0x//p' "$1"/* | head -1)
+        port=$(cat "$1"/* 2>/dev/null | sed -n 's/^CHANNELID[[:space:]]*0x//p' | head -1)
     fi
     setsid pcscd "${args[@]}" </dev/null >>"$log" 2>&1 &
     echo $! >"$pidfile"

@@ -212,6 +212,18 @@ Outcome::Outcome(Outcome &&other) noexcept : code(other.code), thrown(std::move(
     pelorn::value::clear(other.result);
 }
 
+Outcome &Outcome::operator=(Outcome &&other) noexcept
+{
+    if (this != &other) {
+        pelorn::value::release(result);
+        code = other.code;
+        thrown = std::move(other.thrown);
+        result = other.result;
+        pelorn::value::clear(other.result);
+    }
+    return *this;
+}
+
 Outcome::~Outcome() { pelorn::value::release(result); }
 
 namespace {

@@ -79,6 +79,7 @@ struct Outcome {
     ScriptValue result{};
     Outcome() = default;
     Outcome(Outcome &&other) noexcept;
+    Outcome &operator=(Outcome &&other) noexcept;
     ~Outcome();
     bool ok() const { return code == 0 && thrown.empty(); }
 };
