@@ -1,0 +1,22 @@
+#!/bin/bash
+# Installs what building, testing and running pelorn need (Debian 12, as root
+# or with sudo). Quiet when everything is there already.
+set -euo pipefail
+
+packages=(
+    build-essential cmake flex bison pkg-config python3
+    libssl-dev libpcsclite-dev libgtest-dev
+    pcscd vsmartcard-vpcd
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -q
+$sudo apt-get install -y -q "${missing[@]}"
