@@ -15,9 +15,9 @@ constexpr char kUnknownPrefix[] = "Unknown error: ";
 
 } // namespace
 
-const char *errorText(LONG code)
+const char *errorText(int64_t code)
 {
-    return pcsc_stringify_error(code);
+    return pcsc_stringify_error(static_cast<LONG>(static_cast<uint32_t>(code)));
 }
 
 void throwMessage(size_t capacity, const char *format, ...)
@@ -37,8 +37,7 @@ void throwMessage(size_t capacity, const char *format, ...)
 
 extern "C" PELORN_API char *GetErrorMessage(uint32_t code)
 {
-    // PC/SC codes are 32-bit; pcsc-lite's LONG is wider, so no sign change.
-    const char *text = pelorn::card::errorText(static_cast<LONG>(code));
+    const char *text = pelorn::card::errorText(code);
     if (text == nullptr || std::strncmp(text, pelorn::card::kUnknownPrefix, sizeof pelorn::card::kUnknownPrefix - 1) == 0)
         return nullptr;
     return zstrdup(text);

@@ -5,6 +5,7 @@
 
 #include <PCSC/winscard.h>
 #include <cstddef>
+#include <cstdint>
 
 namespace pelorn::card {
 
@@ -15,8 +16,9 @@ constexpr size_t kTransmitMessageBufferSize = 1024; // transmission failures
 constexpr size_t kNotConnectedBufferSize = 300;     // "Reader ... is not connected"
 
 // The text PC/SC gives for a code; never null (unknown codes are named by
-// number).
-const char *errorText(LONG code);
+// number). Codes are 32-bit whether they come as pcsc-lite's 64-bit LONG or
+// as the registry refresh's int32_t.
+const char *errorText(int64_t code);
 
 // Formats a message into a buffer of `capacity` bytes and throws it into
 // the script (ThrowStringException).

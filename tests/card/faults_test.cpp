@@ -102,7 +102,7 @@ TEST_F(Faults, DaemonStoppedMidRun)
         Outcome outcome;
         std::string prefix;
     } cases[] = {
-        {call(builtins::GetReaders), "Error occured while getting smart card readers list ("},
+        {call(builtins::GetReaders), "Error occured while getting smart card readers list (Service not available.)"},
         {call(builtins::WaitForCard), "Error occured while getting smart card readers list ("},
         {call(builtins::PowerON), "Error occured while reconnecting to reader \"Virtual PCD 00 00\" ("},
         {powerOn(1), unreachable},
