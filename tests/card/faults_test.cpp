@@ -130,6 +130,28 @@ TEST_F(Faults, DaemonStoppedMidRun)
     EXPECT_TRUE(send(0).ok());
 }
 
+TEST_F(Faults, DaemonStoppedDuringAWait)
+{
+    if (!privateStack())
+        GTEST_SKIP();
+    Outcome ended;
+    auto start = std::chrono::steady_clock::now();
+    {
+        std::thread stop([] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            stopDaemon();
+        });
+        Arguments newCard{value::makeBoolean(true)};
+        ended = call(builtins::WaitForCard, newCard);
+        stop.join();
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+    ASSERT_TRUE(ended.ok());
+    EXPECT_EQ(ended.result.type, PELORN_INTEGER);
+    EXPECT_EQ(ended.result.u.integer, 0);
+    startDaemon();
+}
+
 TEST_F(Faults, NoReaderAtAll)
 {
     if (!privateStack())
