@@ -4,6 +4,7 @@
 // RunContext until the node that handles its code takes it over.
 #pragma once
 
+#include "interp/directory.h"
 #include "pelorn.h"
 
 #include <cstdint>
@@ -39,11 +40,12 @@ struct Transfer {
 
 // Everything a run needs that is not in the tree. One per run entry call.
 struct RunContext {
-    Script *script;
-    Transfer transfer;
+    Script *script = nullptr;
+    Transfer transfer{};
     // Deepest native stack address that calls may still use; below it a
     // call fails with the "maximum call depth reached" message.
-    const char *stackLimit;
+    const char *stackLimit = nullptr;
+    DirectoryTracker directory;
 };
 
 } // namespace pelorn::interp

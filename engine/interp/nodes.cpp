@@ -342,9 +342,10 @@ VariableExpr::VariableExpr(std::string n, SymbolEntry *entry)
       isReadOnly(entry->isReadOnly != 0)
 {
     assignable = true;
+    leaf = binding;
 }
 
-LiteralExpr::LiteralExpr(ScriptValue v) : value(v) {}
+LiteralExpr::LiteralExpr(ScriptValue v) : value(v) { leaf = &value; }
 
 LiteralExpr::~LiteralExpr() { value::release(value); }
 
@@ -484,6 +485,11 @@ RoutineDefinition::RoutineDefinition(std::string n, bool function, uint32_t para
 {
     for (SymbolEntry *e = symbols; e != nullptr; e = e->next)
         ++symbolCount;
+    // The list holds the last declared parameter first.
+    this->parameters.resize(parameterCount);
+    SymbolEntry *e = symbols;
+    for (uint32_t k = parameterCount; k > 0 && e != nullptr; --k, e = e->next)
+        this->parameters[k - 1] = e;
     body->routine = this;
 }
 

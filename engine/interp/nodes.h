@@ -65,6 +65,12 @@ public:
     bool assignable = false;
     const SourceFile *source = nullptr;
     int32_t line = 0;
+    // Interpreter cache: whether evaluating this expression can change a
+    // variable (-1 not known yet, 0 it may, 1 it cannot).
+    mutable int8_t purity = -1;
+    // The value a variable reference or a literal stands for, which the
+    // interpreter may read without a call; null for other kinds.
+    const ScriptValue *leaf = nullptr;
 };
 
 // An expression together with the value it produced at its last
@@ -79,6 +85,9 @@ using ValueRecords = std::vector<ValueRecord>;
 struct Arguments {
     ArgumentSlot *slots = nullptr; // slot.expression is an Expression*
     uint32_t count = 0;
+    // Set while the slots hold this call's arguments; a recursive call of
+    // the same node meanwhile evaluates into slots of its own.
+    bool inUse = false;
 
     Expression *expression(uint32_t i) const { return static_cast<Expression *>(slots[i].expression); }
 };
@@ -111,6 +120,8 @@ public:
     VariableExpr *target;
     Expression *value;
     bool declaration; // a constant's declaration may store into it
+    // Interpreter cache: the form of the statement (0 not classified yet).
+    uint8_t shape = 0;
 };
 
 enum class CompoundOperator : int32_t { Add = 0, Subtract, Multiply, Divide, Modulo };
@@ -445,6 +456,7 @@ struct RoutineDefinition {
     BlockStatement *body;
     SymbolEntry *symbols;     // parameters (last declared first), then locals
     uint32_t symbolCount;     // entries in symbols
+    std::vector<SymbolEntry *> parameters; // the parameters' entries in declaration order
     void *frames = nullptr;   // head of the saved-frame chain of active calls
     RoutineDefinition *next = nullptr; // procedure or function list, newest first
 };

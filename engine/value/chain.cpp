@@ -79,8 +79,12 @@ void duplicate(const Payload &source, Payload &destination)
     destination.length = source.length;
 }
 
+uint64_t segmentReleaseCount = 0;
+
 void free(Payload &s, BlockFreeFn freeBlock)
 {
+    if (s.first.next != nullptr)
+        ++segmentReleaseCount;
     if (freeBlock == nullptr)
         freeBlock = zfree;
     if (s.first.text != nullptr)

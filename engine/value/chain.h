@@ -10,6 +10,11 @@ namespace pelorn::value::chain {
 
 using Payload = decltype(ScriptValue::u.string);
 
+// Counts frees of chains of more than one segment (and releases through a
+// value's own hook, which may free any). Caches of segment positions
+// compare it to know that their pointers may be stale.
+extern uint64_t segmentReleaseCount;
+
 // The whole string as one new NUL-terminated zalloc block.
 char *join(const Payload &s, uint32_t *length = nullptr);
 // Makes destination's chain an independent duplicate of source's.

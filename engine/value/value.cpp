@@ -3,6 +3,7 @@
 
 #include "api/channels.h"
 #include "value/chain.h"
+#include "value/messages.h"
 
 #include <cstdlib>
 
@@ -84,9 +85,13 @@ ScriptValue makeEmptyArray()
     return v;
 }
 
+uint64_t arrayReleaseCount = 0;
+
 void release(ScriptValue &v)
 {
     if (v.release != nullptr) {
+        ++arrayReleaseCount;
+        ++chain::segmentReleaseCount;
         v.release(&v);
         return;
     }
@@ -103,6 +108,8 @@ void release(ScriptValue &v)
         break;
     case PELORN_ARRAY: {
         ArrayElement *e = v.u.array;
+        if (e != nullptr)
+            ++arrayReleaseCount;
         while (e != nullptr) {
             ArrayElement *next = e->next;
             release(e->value);
@@ -184,7 +191,7 @@ bool copy(const ScriptValue &source, ScriptValue &destination)
         copyArray(source, destination);
         break;
     default:
-        api::WriteMessage("Unknow type for assignation.");
+        api::WriteMessage("%s", messages::kUnknownTypeForAssignation);
         return false;
     }
     copyHeader(source, destination);

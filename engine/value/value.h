@@ -42,6 +42,11 @@ ScriptValue makeBytes(const uint8_t *data, int32_t length);
 ScriptValue adoptBytes(uint8_t *block, int32_t length);
 ScriptValue makeEmptyArray();
 
+// Counts releases that may have freed array elements (an array's chain, or
+// anything released through a value's own hook). Caches of element
+// positions compare it to know that their pointers may be stale.
+extern uint64_t arrayReleaseCount;
+
 // FreeValue: releases the payload (through the value's own hook if it has
 // one); afterwards the type is 0.
 void release(ScriptValue &v);

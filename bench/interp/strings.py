@@ -1,0 +1,6 @@
+def main():
+    s = ""
+    for i in range(100000):
+        s = s + "ab"
+    print(len(s))
+main()

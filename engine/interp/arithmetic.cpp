@@ -1,0 +1,394 @@
+// Literals and the arithmetic operators: + - * / % ^^ & | ^ << >>, unary
+// minus and typeof.
+#include "api/channels.h"
+#include "api/exceptions.h"
+#include "interp/array_cursor.h"
+#include "interp/fast_values.h"
+#include "interp/messages.h"
+#include "interp/operators.h"
+#include "interp/run_support.h"
+#include "interp/string_values.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace pelorn::interp {
+
+namespace {
+
+constexpr const char *kOperatorNames[] = {"+", "-", "*", "/", "%", "^^", "&", "|", "^", "<<", ">>"};
+
+const char *nameOf(ArithmeticOperator op) { return kOperatorNames[static_cast<int>(op)]; }
+
+// 64-bit two's complement arithmetic that wraps without undefined behaviour.
+int64_t wrapAdd(int64_t a, int64_t b) { return static_cast<int64_t>(static_cast<uint64_t>(a) + static_cast<uint64_t>(b)); }
+int64_t wrapSub(int64_t a, int64_t b) { return static_cast<int64_t>(static_cast<uint64_t>(a) - static_cast<uint64_t>(b)); }
+int64_t wrapMul(int64_t a, int64_t b) { return static_cast<int64_t>(static_cast<uint64_t>(a) * static_cast<uint64_t>(b)); }
+
+// Truncating division; the most negative integer divided by -1 is itself.
+int64_t divide(int64_t a, int64_t b) { return b == -1 ? static_cast<int64_t>(0 - static_cast<uint64_t>(a)) : a / b; }
+// The remainder has the dividend's sign; anything modulo -1 is 0.
+int64_t remainder(int64_t a, int64_t b) { return b == -1 ? 0 : a % b; }
+
+int64_t shiftLeft(int64_t value, uint64_t count)
+{
+    return count >= 64 ? 0 : static_cast<int64_t>(static_cast<uint64_t>(value) << count);
+}
+
+int64_t shiftRight(int64_t value, uint64_t count)
+{
+    if (count >= 64)
+        return value < 0 ? -1 : 0;
+    return value >> count; // arithmetic: the sign bit is copied in
+}
+
+// A negative count shifts the other way by its magnitude.
+int64_t shift(int64_t value, int64_t count, bool left)
+{
+    uint64_t magnitude = count < 0 ? 0 - static_cast<uint64_t>(count) : static_cast<uint64_t>(count);
+    if (count < 0)
+        left = !left;
+    return left ? shiftLeft(value, magnitude) : shiftRight(value, magnitude);
+}
+
+double asDouble(const ScriptValue &v) { return v.type == PELORN_INTEGER ? static_cast<double>(v.u.integer) : v.u.real; }
+
+bool isNumber(const ScriptValue &v) { return v.type == PELORN_INTEGER || v.type == PELORN_FLOAT; }
+
+// An integer power computed in floating point; what does not fit (or is
+// not a number) gives the most negative integer.
+int64_t integerPower(int64_t base, int64_t exponent)
+{
+    double d = std::pow(static_cast<double>(base), static_cast<double>(exponent));
+    if (std::isnan(d) || d >= 9223372036854775808.0 || d < -9223372036854775808.0)
+        return INT64_MIN;
+    return static_cast<int64_t>(d);
+}
+
+ScriptValue joinBytes(const uint8_t *a, int32_t na, const uint8_t *b, int32_t nb)
+{
+    int32_t n = na + nb;
+    auto *block = static_cast<uint8_t *>(zalloc(n));
+    if (na > 0)
+        std::memcpy(block, a, static_cast<size_t>(na));
+    if (nb > 0)
+        std::memcpy(block + na, b, static_cast<size_t>(nb));
+    return value::adoptBytes(block, n);
+}
+
+// The element values of both arrays in order, as one new array. Plain
+// engine arrays are fresh operands, so their chains are linked as they
+// are; arrays with hooks of their own are copied element by element.
+ScriptValue joinArrays(ScriptValue &left, ScriptValue &right)
+{
+    auto plain = [](const ScriptValue &a) { return a.release == nullptr && a.copy == nullptr; };
+    ScriptValue result = value::makeEmptyArray();
+    if (plain(left) && plain(right)) {
+        result.u.array = left.u.array;
+        left.u.array = nullptr;
+        arrays::appendAll(result, right);
+        drop(left);
+        return result;
+    }
+    ArrayElement **tail = &result.u.array;
+    for (const ScriptValue *a : {&left, &right}) {
+        for (const ArrayElement *e = a->u.array; e != nullptr; e = e->next) {
+            auto *element = static_cast<ArrayElement *>(zalloc(sizeof(ArrayElement)));
+            value::copy(e->value, element->value);
+            *tail = element;
+            tail = &element->next;
+        }
+    }
+    drop(left);
+    drop(right);
+    return result;
+}
+
+// Converts a non-string operand of a mixed addition through its "string"
+// property. Every failure, a native throw included, is just "no".
+bool convertToString(ScriptValue &operand, ScriptValue &text)
+{
+    if (operand.getProperty == nullptr)
+        return false;
+    int32_t code;
+    try {
+        code = operand.getProperty(&operand, "string", &text);
+    } catch (api::NativeThrow &thrown) {
+        drop(thrown.value);
+        drop(text);
+        return false;
+    }
+    if (code == 0 && value::isString(text))
+        return true;
+    drop(text);
+    return false;
+}
+
+Completion fail(const char *format, const Expression *at)
+{
+    api::WriteMessage(format, fileOf(at), at->line);
+    return Completion::Failed;
+}
+
+// Addition of two typed, non-boolean operands; consumes both.
+Completion add(const ArithmeticExpr &node, ScriptValue &l, ScriptValue &r, ScriptValue *result)
+{
+    const Expression *at = node.left;
+    int32_t lt = l.type, rt = r.type;
+    if (lt == PELORN_INTEGER && rt == PELORN_INTEGER) {
+        setInteger(*result, wrapAdd(l.u.integer, r.u.integer));
+    } else if (isNumber(l) && isNumber(r)) {
+        setFloat(*result, asDouble(l) + asDouble(r));
+    } else if (lt == PELORN_STRING && rt == PELORN_STRING) {
+        concatenate(l, r);
+        *result = l;
+        value::setDefaultHooks(*result);
+        value::clear(l);
+    } else if (lt == PELORN_BYTEARRAY && rt == PELORN_BYTEARRAY) {
+        *result = joinBytes(l.u.bytes.data, l.u.bytes.length, r.u.bytes.data, r.u.bytes.length);
+    } else if (lt == PELORN_INTEGER && rt == PELORN_BYTEARRAY) {
+        auto byte = static_cast<uint8_t>(l.u.integer);
+        *result = joinBytes(&byte, 1, r.u.bytes.data, r.u.bytes.length);
+    } else if (lt == PELORN_BYTEARRAY && rt == PELORN_INTEGER) {
+        auto byte = static_cast<uint8_t>(r.u.integer);
+        *result = joinBytes(l.u.bytes.data, l.u.bytes.length, &byte, 1);
+    } else if (lt == PELORN_ARRAY && rt == PELORN_ARRAY) {
+        *result = joinArrays(l, r);
+    } else if (lt == PELORN_STRING || rt == PELORN_STRING) {
+        ScriptValue text = value::empty();
+        if (!convertToString(lt == PELORN_STRING ? r : l, text)) {
+            drop(l);
+            drop(r);
+            return fail(msg::kAddMismatch, at);
+        }
+        ScriptValue &head = lt == PELORN_STRING ? l : text;
+        ScriptValue &rest = lt == PELORN_STRING ? text : r;
+        concatenate(head, rest);
+        *result = head;
+        value::setDefaultHooks(*result);
+        value::clear(head);
+    } else {
+        drop(l);
+        drop(r);
+        return fail(lt == rt ? msg::kAddSameType : msg::kAddMismatch, at);
+    }
+    drop(l);
+    drop(r);
+    return Completion::Normal;
+}
+
+Completion integerOnly(const ArithmeticExpr &node, const ScriptValue &l, const ScriptValue &r, ScriptValue *result)
+{
+    const Expression *at = node.left;
+    bool integers = l.type == PELORN_INTEGER && r.type == PELORN_INTEGER;
+    int64_t a = l.u.integer, b = r.u.integer;
+    switch (node.op) {
+    case ArithmeticOperator::Modulo:
+        if (!integers)
+            return fail(msg::kModuloNonInteger, at);
+        if (b == 0)
+            return fail(msg::kDivisionByZero, node.right);
+        setInteger(*result, remainder(a, b));
+        return Completion::Normal;
+    case ArithmeticOperator::ShiftLeft:
+    case ArithmeticOperator::ShiftRight: {
+        bool left = node.op == ArithmeticOperator::ShiftLeft;
+        if (!integers)
+            return fail(left ? msg::kShiftLeftNonInteger : msg::kShiftRightNonInteger, at);
+        setInteger(*result, shift(a, b, left));
+        return Completion::Normal;
+    }
+    default: // & | ^
+        if (!integers) {
+            api::WriteMessage(msg::kBitwiseNonInteger, fileOf(at), at->line, nameOf(node.op));
+            return Completion::Failed;
+        }
+        int64_t n = node.op == ArithmeticOperator::BitAnd  ? (a & b)
+                    : node.op == ArithmeticOperator::BitOr ? (a | b)
+                                                           : (a ^ b);
+        setInteger(*result, n);
+        return Completion::Normal;
+    }
+}
+
+// The operators other than +, on two typed, non-boolean operands.
+Completion numeric(const ArithmeticExpr &node, const ScriptValue &l, const ScriptValue &r, ScriptValue *result)
+{
+    const Expression *at = node.left;
+    if (l.type == PELORN_STRING || r.type == PELORN_STRING)
+        return fail(msg::kOnlyPlusStrings, at);
+    if (l.type == PELORN_BYTEARRAY || r.type == PELORN_BYTEARRAY)
+        return fail(msg::kOnlyPlusBytes, at);
+    if (!isNumber(l) || !isNumber(r)) {
+        api::WriteMessage(msg::kUnsupportedOperand, fileOf(at), at->line, nameOf(node.op));
+        return Completion::Failed;
+    }
+    bool integers = l.type == PELORN_INTEGER && r.type == PELORN_INTEGER;
+    switch (node.op) {
+    case ArithmeticOperator::Subtract:
+        if (integers)
+            setInteger(*result, wrapSub(l.u.integer, r.u.integer));
+        else
+            setFloat(*result, asDouble(l) - asDouble(r));
+        return Completion::Normal;
+    case ArithmeticOperator::Multiply:
+        if (integers)
+            setInteger(*result, wrapMul(l.u.integer, r.u.integer));
+        else
+            setFloat(*result, asDouble(l) * asDouble(r));
+        return Completion::Normal;
+    case ArithmeticOperator::Divide:
+        if (r.type == PELORN_INTEGER ? r.u.integer == 0 : r.u.real == 0.0)
+            return fail(msg::kDivisionByZero, at);
+        if (integers)
+            setInteger(*result, divide(l.u.integer, r.u.integer));
+        else
+            setFloat(*result, asDouble(l) / asDouble(r));
+        return Completion::Normal;
+    case ArithmeticOperator::Power:
+        if (r.type != PELORN_INTEGER)
+            return fail(msg::kExponentNotInteger, at);
+        if (l.type == PELORN_INTEGER)
+            setInteger(*result, integerPower(l.u.integer, r.u.integer));
+        else
+            setFloat(*result, std::pow(l.u.real, static_cast<double>(r.u.integer)));
+        return Completion::Normal;
+    default:
+        return integerOnly(node, l, r, result);
+    }
+}
+
+} // namespace
+
+namespace {
+
+// The common case, two integers, without the checks that cannot apply.
+// False when the operator needs the general path (for its messages).
+bool integerShortcut(ArithmeticOperator op, int64_t a, int64_t b, ScriptValue *result)
+{
+    switch (op) {
+    case ArithmeticOperator::Add:
+        setInteger(*result, wrapAdd(a, b));
+        return true;
+    case ArithmeticOperator::Subtract:
+        setInteger(*result, wrapSub(a, b));
+        return true;
+    case ArithmeticOperator::Multiply:
+        setInteger(*result, wrapMul(a, b));
+        return true;
+    case ArithmeticOperator::Divide:
+        if (b == 0)
+            return false;
+        setInteger(*result, divide(a, b));
+        return true;
+    case ArithmeticOperator::Modulo:
+        if (b == 0)
+            return false;
+        setInteger(*result, remainder(a, b));
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isPlainInteger(const ScriptValue *v)
+{
+    return v != nullptr && v->type == PELORN_INTEGER && v->copy == nullptr && v->release == nullptr;
+}
+
+} // namespace
+
+Completion combine(const ArithmeticExpr &node, ScriptValue &l, ScriptValue &r, ScriptValue *result)
+{
+    const Expression *at = node.left;
+    if (l.type == PELORN_INTEGER && r.type == PELORN_INTEGER && l.release == nullptr && r.release == nullptr) {
+        if (integerShortcut(node.op, l.u.integer, r.u.integer, result))
+            return Completion::Normal;
+        return numeric(node, l, r, result);
+    }
+    Completion c;
+    if (l.type == PELORN_UNDEFINED) {
+        api::WriteMessage(msg::kLeftUntyped, fileOf(at), at->line, nameOf(node.op));
+        c = Completion::Failed;
+    } else if (r.type == PELORN_UNDEFINED) {
+        api::WriteMessage(msg::kRightUntyped, fileOf(at), at->line, nameOf(node.op));
+        c = Completion::Failed;
+    } else if (l.type == PELORN_BOOLEAN || r.type == PELORN_BOOLEAN) {
+        c = fail(msg::kArithmeticBoolean, at);
+    } else if (node.op == ArithmeticOperator::Add) {
+        return add(node, l, r, result); // consumes both
+    } else {
+        c = numeric(node, l, r, result);
+    }
+    drop(l);
+    drop(r);
+    return c;
+}
+
+Completion ArithmeticExpr::evaluate(RunContext &run, ScriptValue *result)
+{
+    // Two integer variables or literals: read where they are.
+    if (isPlainInteger(left->leaf) && isPlainInteger(right->leaf) &&
+        integerShortcut(op, left->leaf->u.integer, right->leaf->u.integer, result))
+        return Completion::Normal;
+    ScriptValue l = value::empty();
+    Completion c = evaluateInto(run, left, l);
+    if (c != Completion::Normal) {
+        drop(l);
+        return c;
+    }
+    ScriptValue r = value::empty();
+    c = evaluateInto(run, right, r);
+    if (c != Completion::Normal) {
+        drop(l);
+        drop(r);
+        return c;
+    }
+    return combine(*this, l, r, result);
+}
+
+Completion LiteralExpr::evaluate(RunContext &, ScriptValue *result)
+{
+    return duplicate(value, *result) ? Completion::Normal : Completion::Failed;
+}
+
+Completion NegateExpr::evaluate(RunContext &run, ScriptValue *result)
+{
+    ScriptValue v = value::empty();
+    Completion c = evaluateInto(run, operand, v);
+    if (c != Completion::Normal) {
+        drop(v);
+        return c;
+    }
+    switch (v.type) {
+    case PELORN_INTEGER:
+        setInteger(*result, static_cast<int64_t>(0 - static_cast<uint64_t>(v.u.integer)));
+        break;
+    case PELORN_FLOAT:
+        setFloat(*result, -v.u.real);
+        break;
+    case PELORN_UNDEFINED:
+        return fail(msg::kNegateUntyped, operand);
+    default:
+        drop(v);
+        return fail(msg::kNegateType, operand);
+    }
+    drop(v);
+    return Completion::Normal;
+}
+
+Completion TypeofExpr::evaluate(RunContext &run, ScriptValue *result)
+{
+    ScriptValue v = value::empty();
+    Completion c = evaluateInto(run, operand, v);
+    if (c != Completion::Normal) {
+        drop(v);
+        return c;
+    }
+    int32_t type = v.type;
+    drop(v);
+    setInteger(*result, type);
+    return Completion::Normal;
+}
+
+} // namespace pelorn::interp

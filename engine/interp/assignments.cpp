@@ -1,0 +1,208 @@
+// Assignment to variables: =, the compound forms, ++ and --, and property
+// assignment. Element assignment is in element_assignments.cpp.
+#include "api/channels.h"
+#include "api/exceptions.h"
+#include "interp/array_cursor.h"
+#include "interp/compound_operators.h"
+#include "interp/fast_values.h"
+#include "interp/messages.h"
+#include "interp/operators.h"
+#include "interp/run_support.h"
+#include "interp/string_values.h"
+
+namespace pelorn::interp {
+
+namespace {
+
+enum Shape : uint8_t {
+    kUnclassified = 0,
+    kPlain,      // x = e
+    kSelfAppend, // x = x + e, e unable to change x: may append in place
+};
+
+// A value made by the engine, with no hooks of a module's.
+bool isEngineValue(const ScriptValue &v)
+{
+    return v.getProperty == GetField && v.setProperty == SetField && v.release == nullptr && v.copy == nullptr &&
+           v.freeBlock == nullptr;
+}
+
+uint8_t classify(const AssignStatement &s)
+{
+    if (s.target->isConstant || s.target->isReadOnly)
+        return kPlain;
+    auto *sum = dynamic_cast<const ArithmeticExpr *>(s.value);
+    if (sum == nullptr || sum->op != ArithmeticOperator::Add)
+        return kPlain;
+    auto *left = dynamic_cast<const VariableExpr *>(sum->left);
+    if (left == nullptr || left->binding != s.target->binding || !isPure(sum->right))
+        return kPlain;
+    return kSelfAppend;
+}
+
+} // namespace
+
+Completion AssignStatement::execute(RunContext &run)
+{
+    if (shape == kUnclassified)
+        shape = classify(*this);
+    ScriptValue &stored = *target->binding;
+    ScriptValue v = value::empty();
+    if (shape == kSelfAppend && (stored.type == PELORN_STRING || stored.type == PELORN_ARRAY) &&
+        isEngineValue(stored)) {
+        // x = x + e would copy x, link e behind the copy and drop the old
+        // x; linking e behind x itself gives the same value.
+        auto *sum = static_cast<ArithmeticExpr *>(value);
+        ScriptValue right = value::empty();
+        Completion c = evaluateInto(run, sum->right, right);
+        if (c != Completion::Normal) {
+            drop(right);
+            return c;
+        }
+        if (right.type == stored.type && stored.type == PELORN_STRING) {
+            concatenate(stored, right);
+            return Completion::Normal;
+        }
+        if (right.type == stored.type && right.release == nullptr && right.copy == nullptr) {
+            arrays::appendAll(stored, right);
+            return Completion::Normal;
+        }
+        ScriptValue left = value::empty();
+        if (!value::copy(stored, left)) {
+            drop(right);
+            return Completion::Failed;
+        }
+        c = combine(*sum, left, right, &v);
+        if (c != Completion::Normal)
+            return c;
+    } else {
+        Completion c = evaluateInto(run, value, v);
+        if (c != Completion::Normal) {
+            drop(v);
+            return c;
+        }
+    }
+    if (v.type == PELORN_UNDEFINED) {
+        api::WriteMessage(msg::kAssignUntyped, fileOf(value), value->line, target->name.c_str());
+        return Completion::Failed;
+    }
+    if (target->isConstant && !declaration) {
+        drop(v);
+        api::WriteMessage(msg::kAssignConstant, fileOf(target), target->line, target->name.c_str());
+        return Completion::Failed;
+    }
+    if (target->isReadOnly) {
+        drop(v);
+        api::WriteMessage(msg::kAssignReadOnly, fileOf(target), target->line, target->name.c_str());
+        return Completion::Failed;
+    }
+    moveValue(v, stored);
+    return Completion::Normal;
+}
+
+Completion CompoundAssignStatement::execute(RunContext &run)
+{
+    const char *name = target->name.c_str();
+    const char *opName = compoundName(op);
+    ScriptValue right = value::empty();
+    Completion c = evaluateInto(run, value, right);
+    if (c != Completion::Normal) {
+        drop(right);
+        return c;
+    }
+    const char *problem = nullptr;
+    const Expression *at = target;
+    if (right.type == PELORN_UNDEFINED) {
+        problem = msg::kCompoundUntyped;
+        at = value;
+    } else if (target->isConstant) {
+        problem = msg::kCompoundConstant;
+    } else if (target->isReadOnly) {
+        problem = msg::kCompoundReadOnly;
+    } else if (!compoundCompatible(*target->binding, right)) {
+        problem = msg::kCompoundTypeDiffers;
+        at = value;
+    }
+    if (problem != nullptr) {
+        drop(right);
+        api::WriteMessage(problem, fileOf(at), at->line, opName, name);
+        return Completion::Failed;
+    }
+    return applyCompound(op, *target->binding, right, name, value) ? Completion::Normal : Completion::Failed;
+}
+
+Completion IncrementStatement::execute(RunContext &)
+{
+    // Neither the constant nor the read-only flag is tested here.
+    ScriptValue &stored = *target->binding;
+    const char *opName = increment ? "++" : "--";
+    if (stored.type != PELORN_INTEGER) {
+        api::WriteMessage(stored.type == PELORN_UNDEFINED ? msg::kIncrementUntyped : msg::kIncrementNotInteger,
+                          fileOf(target), target->line, target->name.c_str(), opName);
+        return Completion::Failed;
+    }
+    auto n = static_cast<uint64_t>(stored.u.integer);
+    stored.u.integer = static_cast<int64_t>(increment ? n + 1 : n - 1);
+    return Completion::Normal;
+}
+
+Completion PropertyAssignStatement::execute(RunContext &run)
+{
+    ScriptValue v = value::empty();
+    Completion c = evaluateInto(run, value, v);
+    if (c != Completion::Normal) {
+        drop(v);
+        return c;
+    }
+    const char *file = fileOf(target);
+    const char *name = target->name.c_str();
+    const char *propertyName = property.c_str();
+    ScriptValue &stored = *target->binding;
+    const char *problem = target->isConstant       ? msg::kCompoundConstant
+                          : target->isReadOnly     ? msg::kCompoundReadOnly
+                          : v.type == PELORN_UNDEFINED ? msg::kCompoundUntyped
+                                                       : nullptr;
+    if (problem != nullptr) {
+        drop(v);
+        api::WriteMessage(problem, file, target->line, "=", name);
+        return Completion::Failed;
+    }
+    if (stored.setProperty == nullptr) {
+        drop(v);
+        api::WriteMessage(msg::kPropertyNoHook, file, target->line, propertyName, name);
+        return Completion::Failed;
+    }
+    if (stored.setProperty != SetField) // a module's hook runs in the directory of the run
+        run.directory.sync();
+    int32_t code;
+    try {
+        code = stored.setProperty(&stored, propertyName, &v);
+    } catch (api::NativeThrow &thrown) {
+        ++value::arrayReleaseCount; // the hook may have reshaped the value
+        std::string text;
+        if (!textOf(thrown.value, text))
+            text = msg::kUnknownText;
+        drop(thrown.value);
+        drop(v);
+        api::WriteMessage(msg::kPropertySetThrew, file, target->line, propertyName, name, text.c_str());
+        return Completion::Failed;
+    }
+    ++value::arrayReleaseCount; // the hook may have reshaped the value
+    drop(v);
+    switch (code) {
+    case 0:
+        return Completion::Normal;
+    case 1:
+        api::WriteMessage(msg::kPropertyUnknown, file, target->line, propertyName, name);
+        break;
+    case 2:
+        api::WriteMessage(msg::kPropertyReadOnly, file, target->line, propertyName, name);
+        break;
+    default:
+        api::WriteMessage(msg::kPropertyIncompatible, file, target->line, propertyName, name);
+        break;
+    }
+    return Completion::Failed;
+}
+
+} // namespace pelorn::interp

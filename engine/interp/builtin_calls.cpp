@@ -1,0 +1,79 @@
+// Calls of built-in and extension-module routines: the calling convention,
+// the write-back of variable arguments, and the conversion of result codes
+// and native throws into the built-in exception.
+#include "api/exceptions.h"
+#include "interp/arguments.h"
+#include "interp/fast_values.h"
+#include "interp/run_support.h"
+
+namespace pelorn::interp {
+
+namespace {
+
+// Calls the entry in the directory of the file holding the call and turns
+// its failures into the built-in exception. `invoke` calls the entry with
+// (count, slots) and gives its result code.
+template <typename Invoke>
+Completion callBuiltin(RunContext &run, Arguments &nodeArguments, const char *name, const SourceFile *callSource,
+                       int32_t callLine, Invoke invokeEntry)
+{
+    ArgumentSet arguments(nodeArguments);
+    Completion c = arguments.evaluate(run);
+    if (c != Completion::Normal)
+        return c;
+    const std::string *saved = run.directory.wanted();
+    if (callSource != nullptr)
+        run.directory.want(&callSource->directory);
+    run.directory.sync();
+    int32_t code;
+    bool threw = false;
+    bool copied = true;
+    ScriptValue exception = value::empty();
+    try {
+        code = invokeEntry(arguments.count(), arguments.slots());
+    } catch (api::NativeThrow &thrown) {
+        threw = true;
+        copied = handOver(thrown.value, exception);
+        code = -1;
+    } catch (...) { // not the engine's: it passes on
+        run.directory.want(saved);
+        throw;
+    }
+    run.directory.want(saved);
+    if (code == 0) {
+        arguments.writeBack();
+        return Completion::Normal;
+    }
+    if (threw && !copied)
+        return Completion::Failed;
+    if (!threw) // the code, read as an unsigned 32-bit number
+        exception = integerValue(static_cast<uint32_t>(code));
+    // Reported at the first argument, where there is one.
+    const Expression *first = arguments.count() > 0 ? arguments.expression(0) : nullptr;
+    return raise(run, TransferCode::BuiltinException, &exception, first != nullptr ? first->source : callSource,
+                 first != nullptr ? first->line : callLine, name);
+}
+
+} // namespace
+
+Completion BuiltinProcedureCallStatement::execute(RunContext &run)
+{
+    ProcedureEntry call = entry;
+    return callBuiltin(run, arguments, name, source, line,
+                       [call](uint32_t count, ArgumentSlot *slots) { return call(count, slots); });
+}
+
+Completion BuiltinFunctionCallExpr::evaluate(RunContext &run, ScriptValue *result)
+{
+    // Relative paths resolve next to the file that holds the call, as for
+    // a procedure (not next to the file where the enclosing block began).
+    FunctionEntry call = entry;
+    Completion c = callBuiltin(run, arguments, name, source, line, [call, result](uint32_t count, ArgumentSlot *slots) {
+        return call(count, slots, result);
+    });
+    if (c != Completion::Normal)
+        drop(*result); // whatever a failing routine left there
+    return c;
+}
+
+} // namespace pelorn::interp

@@ -1,0 +1,157 @@
+// The compound operators on stored values.
+#include "interp/compound_operators.h"
+
+#include "api/channels.h"
+#include "interp/array_cursor.h"
+#include "interp/fast_values.h"
+#include "interp/messages.h"
+#include "interp/run_support.h"
+#include "interp/string_values.h"
+
+#include <cstring>
+
+namespace pelorn::interp {
+
+namespace {
+
+constexpr const char *kCompoundNames[] = {"+=", "-=", "*=", "/=", "%="};
+
+int64_t wrap(uint64_t n) { return static_cast<int64_t>(n); }
+
+bool incompatible(CompoundOperator op, const char *variable, const Expression *at)
+{
+    api::WriteMessage(msg::kCompoundIncompatible, fileOf(at), at->line, compoundName(op), variable);
+    return false;
+}
+
+bool divisionByZero(const Expression *at)
+{
+    api::WriteMessage(msg::kDivisionByZero, fileOf(at), at->line);
+    return false;
+}
+
+// Stored bytes followed by the right bytes, or by the right integer's low
+// 8 bits, in a new buffer.
+void appendBytes(ScriptValue &stored, const ScriptValue &right)
+{
+    uint8_t byte = static_cast<uint8_t>(right.u.integer);
+    const uint8_t *tail = right.type == PELORN_INTEGER ? &byte : right.u.bytes.data;
+    int32_t tailLength = right.type == PELORN_INTEGER ? 1 : right.u.bytes.length;
+    int32_t n = stored.u.bytes.length;
+    auto *block = static_cast<uint8_t *>(zalloc(n + tailLength));
+    if (n > 0)
+        std::memcpy(block, stored.u.bytes.data, static_cast<size_t>(n));
+    if (tailLength > 0)
+        std::memcpy(block + n, tail, static_cast<size_t>(tailLength));
+    if (stored.freeBlock != nullptr)
+        stored.freeBlock(stored.u.bytes.data);
+    else
+        zfree(stored.u.bytes.data);
+    stored.freeBlock = nullptr; // the new block is the engine's
+    stored.u.bytes.data = block;
+    stored.u.bytes.length = n + tailLength;
+}
+
+ArrayElement *newElement()
+{
+    auto *element = static_cast<ArrayElement *>(zalloc(sizeof(ArrayElement)));
+    std::memset(element, 0, sizeof *element);
+    return element;
+}
+
+// A right array's elements are moved behind the stored ones; any other
+// right value becomes one new element.
+void appendToArray(ScriptValue &stored, ScriptValue &right)
+{
+    if (right.type != PELORN_ARRAY) {
+        ArrayElement *element = newElement();
+        element->value = right;
+        value::clear(right);
+        arrays::append(stored, element, element, 1);
+        return;
+    }
+    if (right.release == nullptr && right.copy == nullptr) {
+        arrays::appendAll(stored, right);
+        return;
+    }
+    // An array that manages its own chain: copy its elements instead.
+    for (const ArrayElement *e = right.u.array; e != nullptr; e = e->next) {
+        ArrayElement *element = newElement();
+        value::copy(e->value, element->value);
+        arrays::append(stored, element, element, 1);
+    }
+}
+
+} // namespace
+
+const char *compoundName(CompoundOperator op) { return kCompoundNames[static_cast<int>(op)]; }
+
+bool compoundCompatible(const ScriptValue &stored, const ScriptValue &right)
+{
+    if (stored.type == PELORN_ARRAY)
+        return true;
+    if (stored.type == PELORN_UNDEFINED)
+        return false;
+    return right.type == stored.type || (right.type == PELORN_INTEGER && stored.type == PELORN_BYTEARRAY);
+}
+
+bool applyCompound(CompoundOperator op, ScriptValue &stored, ScriptValue &right, const char *variable,
+                   const Expression *at)
+{
+    bool ok = true;
+    bool integer = stored.type == PELORN_INTEGER;
+    bool real = stored.type == PELORN_FLOAT;
+    int64_t a = stored.u.integer, b = right.u.integer;
+    switch (op) {
+    case CompoundOperator::Add:
+        if (integer)
+            stored.u.integer = wrap(static_cast<uint64_t>(a) + static_cast<uint64_t>(b));
+        else if (real)
+            stored.u.real += right.u.real;
+        else if (stored.type == PELORN_STRING)
+            concatenate(stored, right);
+        else if (stored.type == PELORN_BYTEARRAY)
+            appendBytes(stored, right);
+        else if (stored.type == PELORN_ARRAY)
+            appendToArray(stored, right);
+        else
+            ok = incompatible(op, variable, at);
+        break;
+    case CompoundOperator::Subtract:
+    case CompoundOperator::Multiply: {
+        bool minus = op == CompoundOperator::Subtract;
+        if (integer)
+            stored.u.integer = minus ? wrap(static_cast<uint64_t>(a) - static_cast<uint64_t>(b))
+                                     : wrap(static_cast<uint64_t>(a) * static_cast<uint64_t>(b));
+        else if (real)
+            stored.u.real = minus ? stored.u.real - right.u.real : stored.u.real * right.u.real;
+        else
+            ok = incompatible(op, variable, at);
+        break;
+    }
+    case CompoundOperator::Divide:
+    case CompoundOperator::Modulo: {
+        bool divide = op == CompoundOperator::Divide;
+        if (integer) {
+            if (b == 0)
+                ok = divisionByZero(at);
+            else if (b == -1) // the most negative integer / -1 is itself; % -1 is 0
+                stored.u.integer = divide ? wrap(0 - static_cast<uint64_t>(a)) : 0;
+            else
+                stored.u.integer = divide ? a / b : a % b;
+        } else if (real && divide) {
+            if (right.u.real == 0.0)
+                ok = divisionByZero(at);
+            else
+                stored.u.real /= right.u.real;
+        } else {
+            ok = incompatible(op, variable, at);
+        }
+        break;
+    }
+    }
+    drop(right);
+    return ok;
+}
+
+} // namespace pelorn::interp

@@ -1,0 +1,251 @@
+// Assignment to elements: x[i]...[k] = e and x[i]...[k] op= e, for arrays,
+// byte arrays and strings.
+#include "api/channels.h"
+#include "interp/array_cursor.h"
+#include "interp/compound_operators.h"
+#include "interp/fast_values.h"
+#include "interp/messages.h"
+#include "interp/run_support.h"
+#include "interp/scratch_values.h"
+#include "interp/string_values.h"
+
+#include <cmath>
+
+namespace pelorn::interp {
+
+namespace {
+
+// Where the last index leads: a byte or character of a byte array or
+// string, or an array element's value.
+struct Destination {
+    ScriptValue *holder = nullptr; // the byte array or string
+    uint64_t index = 0;
+    ScriptValue *element = nullptr; // set instead for an array element
+};
+
+Completion evaluateIndexes(RunContext &run, const ValueRecords &records, ScratchValues &values)
+{
+    for (size_t i = 0; i < records.size(); ++i) {
+        Completion c = evaluateInto(run, records[i].expression, values[i]);
+        if (c != Completion::Normal)
+            return c;
+    }
+    return Completion::Normal;
+}
+
+uint64_t sizeOf(const ScriptValue &v)
+{
+    switch (v.type) {
+    case PELORN_BYTEARRAY:
+        return v.u.bytes.length > 0 ? static_cast<uint64_t>(v.u.bytes.length) : 0;
+    case PELORN_STRING:
+        return v.u.string.length;
+    default:
+        return arrays::length(v);
+    }
+}
+
+// Follows the indexes from the variable. The compound form has messages
+// of its own and tests the variable's flags after each bounds check.
+bool walk(const VariableExpr &target, ScratchValues &indexes, bool compound, Destination &out)
+{
+    const char *file = fileOf(&target);
+    const char *name = target.name.c_str();
+    ScriptValue *current = target.binding;
+    for (size_t i = 0; i < indexes.size(); ++i) {
+        int32_t type = current->type;
+        if (type != PELORN_BYTEARRAY && type != PELORN_ARRAY && type != PELORN_STRING) {
+            api::WriteMessage(compound ? msg::kElementNotArrayLike : msg::kElementNotArray, file, target.line);
+            return false;
+        }
+        if (indexes[i].type != PELORN_INTEGER) {
+            api::WriteMessage(msg::kIndexNotInteger, file, target.line);
+            return false;
+        }
+        auto index = static_cast<uint64_t>(indexes[i].u.integer); // negative ones are out of bounds
+        uint64_t size = sizeOf(*current);
+        if (index >= size) {
+            if (compound)
+                api::WriteMessage(msg::kElementOutOfBoundsDetailed, file, target.line, name,
+                                  static_cast<unsigned long long>(index), static_cast<unsigned long long>(size));
+            else
+                api::WriteMessage(msg::kElementOutOfBounds, file, target.line, name);
+            return false;
+        }
+        if (compound && (target.isConstant || target.isReadOnly)) {
+            api::WriteMessage(target.isConstant ? msg::kElementCompoundConstant : msg::kElementCompoundReadOnly, file,
+                              target.line, name);
+            return false;
+        }
+        if (type == PELORN_ARRAY) {
+            current = &arrays::elementAt(*current, index)->value;
+            continue;
+        }
+        if (i + 1 < indexes.size()) {
+            api::WriteMessage(msg::kTooManyIndexes, file, target.line, name);
+            return false;
+        }
+        out = Destination{current, index, nullptr};
+        return true;
+    }
+    out = Destination{nullptr, 0, current};
+    return true;
+}
+
+// The byte an integer or float stores: the low 8 bits, a float first
+// truncated to a 32-bit integer (out of range gives the integer
+// indefinite value, whose low byte is 0).
+bool byteOf(const ScriptValue &v, uint8_t &byte)
+{
+    if (v.type == PELORN_INTEGER) {
+        byte = static_cast<uint8_t>(v.u.integer);
+        return true;
+    }
+    if (v.type == PELORN_FLOAT) {
+        double t = std::trunc(v.u.real);
+        byte = t >= -2147483648.0 && t <= 2147483647.0 ? static_cast<uint8_t>(static_cast<int32_t>(t)) : 0;
+        return true;
+    }
+    return false;
+}
+
+// The byte or character a destination designates; null when a string's
+// chain is shorter than its length says.
+uint8_t *slotOf(const Destination &d)
+{
+    if (d.holder->type == PELORN_BYTEARRAY)
+        return d.holder->u.bytes.data + d.index;
+    return reinterpret_cast<uint8_t *>(characterAt(*d.holder, d.index));
+}
+
+// Evaluates the value; re-walks afterwards when that evaluation may have
+// changed the variable (a call writing an argument back may even have
+// freed what the first walk found).
+Completion evaluateValue(RunContext &run, Expression *valueExpression, const VariableExpr &target,
+                         ScratchValues &indexes, bool compound, Destination &d, ScriptValue &v)
+{
+    Completion c = evaluateInto(run, valueExpression, v);
+    if (c != Completion::Normal)
+        return c;
+    if (!isPure(valueExpression) && !walk(target, indexes, compound, d))
+        return Completion::Failed;
+    return Completion::Normal;
+}
+
+} // namespace
+
+Completion ElementAssignStatement::execute(RunContext &run)
+{
+    ScratchValues ix(indexes.size());
+    Completion c = evaluateIndexes(run, indexes, ix);
+    if (c != Completion::Normal)
+        return c;
+    if (target->isConstant || target->isReadOnly) {
+        api::WriteMessage(target->isConstant ? msg::kElementConstant : msg::kElementReadOnly, fileOf(target),
+                          target->line, target->name.c_str());
+        return Completion::Failed;
+    }
+    Destination d;
+    if (!walk(*target, ix, false, d))
+        return Completion::Failed;
+    ScriptValue v = value::empty();
+    c = evaluateValue(run, value, *target, ix, false, d, v);
+    if (c != Completion::Normal) {
+        drop(v);
+        return c;
+    }
+    if (d.element != nullptr) // any value, one without type included
+        return handOver(v, *d.element) ? Completion::Normal : Completion::Failed;
+    bool bytes = d.holder->type == PELORN_BYTEARRAY;
+    uint8_t byte;
+    bool ok = byteOf(v, byte);
+    drop(v);
+    if (!ok) {
+        const Expression *at = bytes ? value : static_cast<const Expression *>(target);
+        api::WriteMessage(msg::kElementValueType, fileOf(at), at->line);
+        return Completion::Failed;
+    }
+    uint8_t *slot = slotOf(d);
+    if (slot == nullptr) {
+        api::WriteMessage(msg::kElementOutOfBounds, fileOf(target), target->line, target->name.c_str());
+        return Completion::Failed;
+    }
+    *slot = byte; // a string keeps its length
+    if (byte == 0 && !bytes)
+        forgetPositions();
+    return Completion::Normal;
+}
+
+Completion ElementCompoundAssignStatement::execute(RunContext &run)
+{
+    ScratchValues ix(indexes.size());
+    Completion c = evaluateIndexes(run, indexes, ix);
+    if (c != Completion::Normal)
+        return c;
+    Destination d;
+    if (!walk(*target, ix, true, d))
+        return Completion::Failed;
+    ScriptValue v = value::empty();
+    c = evaluateValue(run, value, *target, ix, true, d, v);
+    if (c != Completion::Normal) {
+        drop(v);
+        return c;
+    }
+    const char *name = target->name.c_str();
+    if (d.element != nullptr) {
+        if (!compoundCompatible(*d.element, v)) {
+            drop(v);
+            api::WriteMessage(msg::kElementCompoundType, fileOf(value), value->line, compoundName(op), name);
+            return Completion::Failed;
+        }
+        return applyCompound(op, *d.element, v, name, value) ? Completion::Normal : Completion::Failed;
+    }
+    bool bytes = d.holder->type == PELORN_BYTEARRAY;
+    uint8_t operand;
+    bool ok = byteOf(v, operand);
+    drop(v);
+    if (!ok) {
+        const Expression *at = bytes ? value : static_cast<const Expression *>(target);
+        api::WriteMessage(msg::kElementValueType, fileOf(at), at->line);
+        return Completion::Failed;
+    }
+    if (operand == 0 && (op == CompoundOperator::Divide || op == CompoundOperator::Modulo)) {
+        api::WriteMessage(op == CompoundOperator::Modulo ? msg::kElementModuloZero : msg::kElementDivideZero,
+                          fileOf(value), value->line);
+        return Completion::Failed;
+    }
+    uint8_t *slot = slotOf(d);
+    if (slot == nullptr) {
+        api::WriteMessage(msg::kElementOutOfBoundsDetailed, fileOf(target), target->line, name,
+                          static_cast<unsigned long long>(d.index),
+                          static_cast<unsigned long long>(d.holder->u.string.length));
+        return Completion::Failed;
+    }
+    // Byte arrays divide unsigned bytes, strings signed characters.
+    int a = bytes ? *slot : static_cast<signed char>(*slot);
+    int b = bytes ? operand : static_cast<signed char>(operand);
+    int r = 0;
+    switch (op) {
+    case CompoundOperator::Add:
+        r = a + b;
+        break;
+    case CompoundOperator::Subtract:
+        r = a - b;
+        break;
+    case CompoundOperator::Multiply:
+        r = a * b;
+        break;
+    case CompoundOperator::Divide:
+        r = a / b;
+        break;
+    case CompoundOperator::Modulo:
+        r = a % b;
+        break;
+    }
+    *slot = static_cast<uint8_t>(r);
+    if (*slot == 0 && !bytes)
+        forgetPositions();
+    return Completion::Normal;
+}
+
+} // namespace pelorn::interp

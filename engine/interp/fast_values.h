@@ -1,0 +1,113 @@
+// Inline forms of the value operations for the scalar types (no type,
+// integer, float, boolean), which own no payload blocks: the interpreter
+// copies and releases such values at almost every node.
+#pragma once
+
+#include "interp/nodes.h"
+#include "value/value.h"
+
+namespace pelorn::interp {
+
+inline bool isScalar(int32_t type)
+{
+    return type == PELORN_UNDEFINED || type == PELORN_INTEGER || type == PELORN_FLOAT || type == PELORN_BOOLEAN;
+}
+
+// value::release.
+inline void drop(ScriptValue &v)
+{
+    if (v.release == nullptr && isScalar(v.type)) {
+        v.type = PELORN_UNDEFINED;
+        return;
+    }
+    value::release(v);
+}
+
+// value::copy: a scalar without a copy hook is copied as the whole record.
+inline bool duplicate(const ScriptValue &source, ScriptValue &destination)
+{
+    if (source.copy == nullptr && isScalar(source.type) && destination.release == nullptr &&
+        isScalar(destination.type)) {
+        destination = source;
+        return true;
+    }
+    return value::copy(source, destination);
+}
+
+// Fills a record known to hold no payload (type 0, or a scalar) in place,
+// with the default hooks: cheaper than building a value and copying it.
+inline void setHooks(ScriptValue &r)
+{
+    r.getProperty = GetField;
+    r.setProperty = SetField;
+    r.release = nullptr;
+    r.copy = nullptr;
+    r.freeBlock = nullptr;
+}
+
+inline void setInteger(ScriptValue &r, int64_t n)
+{
+    r.type = PELORN_INTEGER;
+    r.u.integer = n;
+    setHooks(r);
+}
+
+inline void setFloat(ScriptValue &r, double d)
+{
+    r.type = PELORN_FLOAT;
+    r.u.real = d;
+    setHooks(r);
+}
+
+inline void setBoolean(ScriptValue &r, bool b)
+{
+    r.type = PELORN_BOOLEAN;
+    r.u.integer = 0;
+    r.u.boolean = b ? 1 : 0;
+    setHooks(r);
+}
+
+inline ScriptValue integerValue(int64_t n)
+{
+    ScriptValue v;
+    setInteger(v, n);
+    v.reserved = 0;
+    return v;
+}
+
+// value::move: destination takes source's value (what it held is
+// released) and source is left empty. A scalar goes over field by field,
+// which the processor forwards from the stores that just built it.
+inline void moveValue(ScriptValue &source, ScriptValue &destination)
+{
+    drop(destination);
+    if (isScalar(source.type)) {
+        destination.type = source.type;
+        destination.u.integer = source.u.integer;
+        destination.getProperty = source.getProperty;
+        destination.setProperty = source.setProperty;
+        destination.release = source.release;
+        destination.copy = source.copy;
+        destination.freeBlock = source.freeBlock;
+        source.type = PELORN_UNDEFINED;
+        source.release = nullptr;
+        return;
+    }
+    destination = source;
+    value::clear(source);
+}
+
+// Evaluates an expression into `out` (empty on entry). A variable or a
+// literal holding a scalar is copied straight from where it is, without
+// the call through the node.
+inline Completion evaluateInto(RunContext &run, Expression *e, ScriptValue &out)
+{
+    const ScriptValue *leaf = e->leaf;
+    if (leaf != nullptr && leaf->copy == nullptr && isScalar(leaf->type)) {
+        out = *leaf;
+        return Completion::Normal;
+    }
+    return e->evaluate(run, &out);
+}
+
+} // namespace pelorn::interp

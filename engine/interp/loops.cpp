@@ -1,0 +1,201 @@
+// if, while and for. Loops are where break ends.
+#include "api/channels.h"
+#include "interp/fast_values.h"
+#include "interp/messages.h"
+#include "interp/run_support.h"
+
+namespace pelorn::interp {
+
+namespace {
+
+// A body's completion as its loop sees it: a pending break ends the loop
+// (Break), anything else but Normal ends the loop and travels on.
+enum class BodyOutcome { Continue, Break, Leave };
+
+BodyOutcome runBody(RunContext &run, BlockStatement *body, Completion &c)
+{
+    c = body->execute(run);
+    if (c == Completion::Normal)
+        return BodyOutcome::Continue;
+    if (c == Completion::Transfer && run.transfer.code == TransferCode::Break) {
+        dropTransfer(run);
+        return BodyOutcome::Break;
+    }
+    return BodyOutcome::Leave;
+}
+
+// Evaluates an expression that must give an integer (for-loop bounds and
+// step). False when evaluation did not complete (c says how) or the value
+// is not an integer (c is Normal; the caller reports).
+bool evaluateInteger(RunContext &run, Expression *e, int64_t &out, Completion &c)
+{
+    const ScriptValue *leaf = e->leaf; // a variable or literal: read where it is
+    if (leaf != nullptr && leaf->type == PELORN_INTEGER && leaf->copy == nullptr) {
+        c = Completion::Normal;
+        out = leaf->u.integer;
+        return true;
+    }
+    ScriptValue v = value::empty();
+    c = evaluateInto(run, e, v);
+    if (c != Completion::Normal) {
+        drop(v);
+        return false;
+    }
+    bool ok = value::isInteger(v);
+    out = v.u.integer;
+    drop(v);
+    return ok;
+}
+
+// Stores n into the counter, which the body may have given another type.
+void setCounter(ScriptValue &counter, int64_t n)
+{
+    if (counter.type != PELORN_INTEGER || counter.release != nullptr) {
+        drop(counter);
+        setInteger(counter, n);
+        return;
+    }
+    counter.u.integer = n;
+}
+
+} // namespace
+
+Completion IfStatement::execute(RunContext &run)
+{
+    ScriptValue v = value::empty();
+    Completion c = evaluateInto(run, condition, v);
+    if (c != Completion::Normal) {
+        drop(v);
+        return c;
+    }
+    bool truth;
+    switch (v.type) {
+    case PELORN_BOOLEAN:
+        truth = v.u.boolean == 1; // only the byte 1 counts as true here
+        break;
+    case PELORN_INTEGER:
+        truth = v.u.integer != 0;
+        break;
+    case PELORN_FLOAT:
+        truth = !(v.u.real == 0.0);
+        break;
+    default:
+        drop(v);
+        api::WriteMessage(msg::kIfCondition, fileOf(condition), condition->line);
+        return Completion::Failed;
+    }
+    if (truth)
+        return thenBlock->execute(run);
+    return elseBlock != nullptr ? elseBlock->execute(run) : Completion::Normal;
+}
+
+Completion WhileStatement::execute(RunContext &run)
+{
+    for (;;) {
+        ScriptValue v = value::empty();
+        Completion c = evaluateInto(run, condition, v);
+        if (c != Completion::Normal) {
+            drop(v);
+            return c;
+        }
+        bool truth;
+        switch (v.type) {
+        case PELORN_BOOLEAN:
+            truth = v.u.boolean != 0;
+            break;
+        case PELORN_INTEGER:
+            truth = v.u.integer != 0;
+            break;
+        case PELORN_FLOAT:
+            truth = !(v.u.real == 0.0);
+            break;
+        default:
+            drop(v);
+            api::WriteMessage(msg::kWhileCondition, fileOf(condition), condition->line);
+            return Completion::Failed;
+        }
+        if (!truth)
+            return Completion::Normal;
+        switch (runBody(run, body, c)) {
+        case BodyOutcome::Continue:
+            break;
+        case BodyOutcome::Break:
+            return Completion::Normal;
+        case BodyOutcome::Leave:
+            return c;
+        }
+    }
+}
+
+Completion ForStatement::execute(RunContext &run)
+{
+    ScriptValue &current = *counter->binding;
+    if (current.type != PELORN_INTEGER && current.type != PELORN_UNDEFINED) {
+        api::WriteMessage(msg::kForCounter, fileOf(counter), counter->line);
+        return Completion::Failed;
+    }
+    Completion c;
+    int64_t stepBy;
+    if (!evaluateInteger(run, step, stepBy, c)) {
+        if (c == Completion::Normal) {
+            api::WriteMessage(msg::kForStepType, fileOf(counter), counter->line);
+            return Completion::Failed;
+        }
+        return c;
+    }
+    if (stepBy == 0) {
+        api::WriteMessage(msg::kForStepZero, fileOf(counter), counter->line);
+        return Completion::Failed;
+    }
+    setCounter(current, current.type == PELORN_INTEGER ? current.u.integer : 0);
+    int64_t first;
+    if (!evaluateInteger(run, start, first, c)) {
+        if (c == Completion::Normal) {
+            api::WriteMessage(msg::kForStart, fileOf(start), start->line);
+            return Completion::Failed;
+        }
+        return c;
+    }
+    setCounter(current, first);
+    int64_t last;
+    if (!evaluateInteger(run, stop, last, c)) {
+        if (c == Completion::Normal) {
+            api::WriteMessage(msg::kForStop, fileOf(stop), stop->line);
+            return Completion::Failed;
+        }
+        return c;
+    }
+    // Evaluating the stop may have run code that changed the counter.
+    setCounter(current, first);
+    for (;;) {
+        // The body may have stored something else than an integer.
+        if (current.type != PELORN_INTEGER) {
+            api::WriteMessage(msg::kForCounter, fileOf(counter), counter->line);
+            return Completion::Failed;
+        }
+        if (stepBy > 0 ? current.u.integer > last : current.u.integer < last)
+            return Completion::Normal;
+        switch (runBody(run, body, c)) {
+        case BodyOutcome::Continue:
+            break;
+        case BodyOutcome::Break:
+            return Completion::Normal;
+        case BodyOutcome::Leave:
+            return c;
+        }
+        if (current.type != PELORN_INTEGER) {
+            api::WriteMessage(msg::kForCounter, fileOf(counter), counter->line);
+            return Completion::Failed;
+        }
+        current.u.integer = static_cast<int64_t>(static_cast<uint64_t>(current.u.integer) + static_cast<uint64_t>(stepBy));
+        if (!evaluateInteger(run, stop, last, c)) {
+            if (c == Completion::Normal) {
+                api::WriteMessage(msg::kForStop, fileOf(stop), stop->line);
+                return Completion::Failed;
+            }
+            return c;
+        }
+    }
+}
+
+} // namespace pelorn::interp

@@ -1,0 +1,326 @@
+// Expressions that read values: variables, array literals, indexing,
+// sub-array and substring extraction, property reads.
+#include "api/channels.h"
+#include "api/exceptions.h"
+#include "interp/array_cursor.h"
+#include "interp/fast_values.h"
+#include "interp/messages.h"
+#include "interp/run_support.h"
+#include "interp/string_values.h"
+#include "value/chain.h"
+
+#include <cstring>
+#include <strings.h>
+
+namespace pelorn::interp {
+
+Completion VariableExpr::evaluate(RunContext &, ScriptValue *result)
+{
+    if (result == nullptr) // only the binding was wanted
+        return Completion::Normal;
+    return duplicate(*binding, *result) ? Completion::Normal : Completion::Failed;
+}
+
+Completion ArrayLiteralExpr::evaluate(RunContext &run, ScriptValue *result)
+{
+    // Elements are evaluated straight into the new chain: a recursive
+    // evaluation of the same literal cannot overwrite them.
+    ScriptValue array = value::makeEmptyArray();
+    ArrayElement **tail = &array.u.array;
+    for (const ValueRecord &record : elements) {
+        auto *element = static_cast<ArrayElement *>(zalloc(sizeof(ArrayElement)));
+        std::memset(element, 0, sizeof *element);
+        *tail = element;
+        tail = &element->next;
+        Completion c = evaluateInto(run, record.expression, element->value);
+        if (c != Completion::Normal) {
+            drop(array);
+            return c;
+        }
+    }
+    const ArrayElement *e = array.u.array;
+    for (const ValueRecord &record : elements) {
+        if (e->value.type == PELORN_UNDEFINED) {
+            drop(array);
+            api::WriteMessage(msg::kArrayElementUntyped, fileOf(record.expression), record.expression->line);
+            return Completion::Failed;
+        }
+        e = e->next;
+    }
+    // Elements are copies of what was evaluated; for values of the engine
+    // the evaluated value itself is that copy.
+    for (ArrayElement *element = array.u.array; element != nullptr; element = element->next) {
+        if (copiesPlainly(element->value))
+            continue;
+        ScriptValue duplicate = value::empty();
+        if (!value::copy(element->value, duplicate)) {
+            drop(array);
+            return Completion::Failed;
+        }
+        drop(element->value);
+        element->value = duplicate;
+    }
+    *result = array;
+    return Completion::Normal;
+}
+
+namespace {
+
+bool isIndexable(const ScriptValue &v)
+{
+    return v.type == PELORN_BYTEARRAY || v.type == PELORN_ARRAY || v.type == PELORN_STRING;
+}
+
+// Reads item `index` of an indexable source into result. A source that is
+// a temporary may give its element away instead of copying it.
+Completion readItem(const IndexExpr &node, ScriptValue &source, bool temporary, const ScriptValue &indexValue,
+                    ScriptValue *result)
+{
+    if (indexValue.type != PELORN_INTEGER) {
+        api::WriteMessage(msg::kIndexNotInteger, fileOf(node.index), node.index->line);
+        return Completion::Failed;
+    }
+    auto index = static_cast<uint64_t>(indexValue.u.integer); // negative ones are out of bounds
+    const uint8_t *byte = nullptr;
+    ArrayElement *element = nullptr;
+    switch (source.type) {
+    case PELORN_BYTEARRAY:
+        if (source.u.bytes.length > 0 && index < static_cast<uint64_t>(source.u.bytes.length))
+            byte = source.u.bytes.data + index;
+        break;
+    case PELORN_STRING:
+        if (index < source.u.string.length)
+            byte = reinterpret_cast<const uint8_t *>(characterAt(source, index));
+        break;
+    default:
+        element = arrays::elementAt(source, index);
+        break;
+    }
+    if (byte != nullptr) {
+        setInteger(*result, *byte);
+        return Completion::Normal;
+    }
+    if (element == nullptr) {
+        api::WriteMessage(msg::kIndexOutOfBounds, fileOf(node.index), node.index->line);
+        return Completion::Failed;
+    }
+    if (temporary)
+        return handOver(element->value, *result) ? Completion::Normal : Completion::Failed;
+    return value::copy(element->value, *result) ? Completion::Normal : Completion::Failed;
+}
+
+} // namespace
+
+Completion IndexExpr::evaluate(RunContext &run, ScriptValue *result)
+{
+    // Indexing a variable reads the item where it is instead of copying
+    // the whole variable first, when the index cannot change the variable
+    // in between.
+    if (sourceExpression->assignable && isPure(index)) {
+        ScriptValue &source = *static_cast<VariableExpr *>(sourceExpression)->binding;
+        if (!isIndexable(source)) {
+            api::WriteMessage(msg::kIndexSourceType, fileOf(sourceExpression), sourceExpression->line);
+            return Completion::Failed;
+        }
+        ScriptValue i = value::empty();
+        Completion c = evaluateInto(run, index, i);
+        if (c == Completion::Normal)
+            c = readItem(*this, source, false, i, result);
+        drop(i);
+        return c;
+    }
+    ScriptValue source = value::empty();
+    Completion c = evaluateInto(run, sourceExpression, source);
+    if (c != Completion::Normal) {
+        drop(source);
+        return c;
+    }
+    if (!isIndexable(source)) {
+        drop(source);
+        api::WriteMessage(msg::kIndexSourceType, fileOf(sourceExpression), sourceExpression->line);
+        return Completion::Failed;
+    }
+    ScriptValue i = value::empty();
+    c = evaluateInto(run, index, i);
+    if (c == Completion::Normal)
+        c = readItem(*this, source, true, i, result);
+    drop(i);
+    drop(source);
+    return c;
+}
+
+namespace {
+
+// Evaluates a sub-array bound; false when evaluation did not complete (c
+// says how) or the bound is not an integer (c is Normal).
+bool evaluateBound(RunContext &run, Expression *e, int64_t &out, Completion &c)
+{
+    ScriptValue v = value::empty();
+    c = evaluateInto(run, e, v);
+    bool ok = c == Completion::Normal && v.type == PELORN_INTEGER;
+    out = v.u.integer;
+    drop(v);
+    return ok;
+}
+
+// The bounds messages, chosen by the source kind and the item type.
+void reportBounds(const SubArrayExpr &node, bool isLow, bool bytes, const char *variable, int64_t lo, int64_t h,
+                  int64_t n)
+{
+    const char *file = fileOf(&node);
+    auto L = [](int64_t x) { return static_cast<long long>(x); };
+    if (variable != nullptr) {
+        const char *format = isLow ? (bytes ? msg::kLowBytesVariable : msg::kLowStringVariable)
+                                   : (bytes ? msg::kHighBytesVariable : msg::kHighStringVariable);
+        api::WriteMessage(format, file, node.line, L(isLow ? lo : h), variable, L(n));
+    } else if (isLow) {
+        api::WriteMessage(bytes ? msg::kLowBytesExpression : msg::kLowStringExpression, file, node.line, L(lo), L(n));
+    } else {
+        api::WriteMessage(bytes ? msg::kHighBytesExpression : msg::kHighStringExpression, file, node.line, L(h), L(lo),
+                          L(n));
+    }
+}
+
+} // namespace
+
+Completion SubArrayExpr::evaluate(RunContext &run, ScriptValue *result)
+{
+    Completion c;
+    int64_t lo = 0, h = 0;
+    if (!evaluateBound(run, low, lo, c)) {
+        if (c != Completion::Normal)
+            return c;
+        api::WriteMessage(msg::kLowIndexType, fileOf(this), line);
+        return Completion::Failed;
+    }
+    if (high != nullptr && !evaluateBound(run, high, h, c)) {
+        if (c != Completion::Normal)
+            return c;
+        api::WriteMessage(msg::kHighIndexType, fileOf(this), line);
+        return Completion::Failed;
+    }
+    // A plain variable is read where it is; anything else is evaluated
+    // into a temporary.
+    const char *variable = nullptr;
+    ScriptValue temporary = value::empty();
+    ScriptValue *source = &temporary;
+    if (sourceExpression->assignable) {
+        auto *v = static_cast<VariableExpr *>(sourceExpression);
+        variable = v->name.c_str();
+        source = v->binding;
+    } else {
+        c = evaluateInto(run, sourceExpression, temporary);
+        if (c != Completion::Normal) {
+            drop(temporary);
+            return c;
+        }
+    }
+    c = Completion::Failed;
+    bool bytes = source->type == PELORN_BYTEARRAY;
+    if (source->type == PELORN_ARRAY) {
+        api::WriteMessage(msg::kSubArrayOfArray, fileOf(this), line);
+    } else if (!bytes && source->type != PELORN_STRING) {
+        if (variable != nullptr)
+            api::WriteMessage(msg::kSubArrayVariableType, fileOf(this), line, variable);
+        else
+            api::WriteMessage(msg::kSubArrayExpressionType, fileOf(this), line);
+    } else {
+        int64_t n = bytes ? source->u.bytes.length : static_cast<int64_t>(source->u.string.length);
+        int64_t last = n - 1;
+        int64_t hi = high == nullptr ? last : h >= 0 ? h : last + h;
+        if (lo < 0 || lo > last) {
+            reportBounds(*this, true, bytes, variable, lo, h, n);
+        } else if (hi < lo || hi > last) {
+            reportBounds(*this, false, bytes, variable, lo, h, n);
+        } else {
+            int64_t count = hi - lo + 1;
+            if (bytes) {
+                *result = value::makeBytes(source->u.bytes.data + lo, static_cast<int32_t>(count));
+            } else {
+                auto *text = static_cast<char *>(zalloc(static_cast<int32_t>(count)));
+                value::chain::extract(source->u.string, static_cast<uint64_t>(lo), static_cast<uint64_t>(count), text);
+                text[count] = '\0';
+                *result = value::adoptString(text, static_cast<uint32_t>(count));
+            }
+            c = Completion::Normal;
+        }
+    }
+    drop(temporary);
+    return c;
+}
+
+namespace {
+
+// The "length" of an array read where it is, without counting anew when
+// the chain's length is already known.
+bool isLengthOfArray(const ScriptValue &v, const std::string &property)
+{
+    return v.type == PELORN_ARRAY && strcasecmp(property.c_str(), "length") == 0;
+}
+
+// Calls a get-property hook; turns its failures into messages.
+Completion readProperty(RunContext &run, const PropertyExpr &node, GetPropertyFn hook, ScriptValue &source,
+                        ScriptValue *result)
+{
+    if (hook != GetField) // a module's hook runs in the directory of the run, as its routines do
+        run.directory.sync();
+    const Expression *at = node.sourceExpression;
+    const char *name = node.property.c_str();
+    int32_t code;
+    try {
+        code = hook(&source, name, result);
+    } catch (api::NativeThrow &thrown) {
+        drop(*result);
+        std::string text;
+        if (textOf(thrown.value, text))
+            api::WriteMessage(msg::kPropertyReadThrew, fileOf(at), at->line, name, text.c_str());
+        else
+            api::WriteMessage(msg::kPropertyReadThrewUnknown, fileOf(at), at->line, name);
+        drop(thrown.value);
+        return Completion::Failed;
+    }
+    if (code == 0)
+        return Completion::Normal;
+    drop(*result);
+    if (code == 1)
+        api::WriteMessage(msg::kPropertyNotFound, fileOf(at), at->line, name);
+    else
+        api::WriteMessage(msg::kPropertyReadFailed, fileOf(at), at->line, name, static_cast<unsigned>(code));
+    return Completion::Failed;
+}
+
+} // namespace
+
+Completion PropertyExpr::evaluate(RunContext &run, ScriptValue *result)
+{
+    if (sourceExpression->assignable) {
+        // The engine's own hook only reads, so it may read the variable
+        // where it is; other hooks get their copy.
+        ScriptValue &stored = *static_cast<VariableExpr *>(sourceExpression)->binding;
+        if (stored.getProperty == GetField || stored.getProperty == nullptr) {
+            if (isLengthOfArray(stored, property)) {
+                setInteger(*result, static_cast<uint32_t>(arrays::length(stored)));
+                return Completion::Normal;
+            }
+            if (stored.type != PELORN_ARRAY) // an array's text asks its elements' hooks
+                return readProperty(run, *this, GetField, stored, result);
+        }
+    }
+    ScriptValue source = value::empty();
+    Completion c = evaluateInto(run, sourceExpression, source);
+    if (c != Completion::Normal) {
+        drop(source);
+        return c;
+    }
+    GetPropertyFn hook = source.getProperty != nullptr ? source.getProperty : GetField;
+    if (hook == GetField && isLengthOfArray(source, property)) {
+        setInteger(*result, static_cast<uint32_t>(arrays::length(source)));
+        c = Completion::Normal;
+    } else {
+        c = readProperty(run, *this, hook, source, result);
+    }
+    drop(source);
+    return c;
+}
+
+} // namespace pelorn::interp

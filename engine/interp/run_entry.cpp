@@ -1,0 +1,139 @@
+// The run entry of a script object: runs the main block and reports what
+// no handler took.
+#include "api/channels.h"
+#include "card/registry.h"
+#include "interp/messages.h"
+#include "interp/run_support.h"
+#include "interp/script.h"
+#include "value/chain.h"
+
+#include <algorithm>
+#include <pthread.h>
+
+namespace pelorn::interp {
+
+namespace {
+
+// Stack kept free below the deepest script call: room for the built-ins,
+// the host's callbacks and nested expressions that the last call runs.
+constexpr size_t kMinStackReserve = size_t{256} << 10;
+constexpr size_t kMaxStackReserve = size_t{8} << 20;
+// Assumed stack depth when the thread's stack bounds cannot be read.
+constexpr size_t kUnknownStackDepth = size_t{4} << 20;
+// The most native stack a run's nested calls may use, however large the
+// thread's stack: enough for the call-stack area's deepest recursion
+// (595781 calls of a one-parameter routine), while a runaway recursion of
+// routines that need no area ends within a second or two instead of
+// touching gigabytes.
+constexpr uintptr_t kMaxCallStackDepth = uintptr_t{512} << 20;
+
+const char *boundedLimit(const char *limit)
+{
+    auto here = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
+    uintptr_t deepest = here > kMaxCallStackDepth ? here - kMaxCallStackDepth : 0;
+    return std::max(limit, reinterpret_cast<const char *>(deepest));
+}
+
+const char *stackLimitOfThisThread()
+{
+    pthread_attr_t attributes;
+    void *lowest = nullptr;
+    size_t size = 0;
+    if (pthread_getattr_np(pthread_self(), &attributes) == 0) {
+        bool known = pthread_attr_getstack(&attributes, &lowest, &size) == 0;
+        pthread_attr_destroy(&attributes);
+        if (known && lowest != nullptr) {
+            // A small stack (a host's thread) keeps half of itself for calls.
+            size_t reserve = std::min(std::clamp(size / 8, kMinStackReserve, kMaxStackReserve), size / 2);
+            return static_cast<const char *>(lowest) + reserve;
+        }
+    }
+    return static_cast<const char *>(__builtin_frame_address(0)) - kUnknownStackDepth;
+}
+
+// An APDU exception's text: a string's own text, anything else's through
+// its "string" property.
+bool apduText(ScriptValue &v, std::string &text)
+{
+    if (v.type != PELORN_STRING)
+        return textOf(v, text);
+    char *joined = value::chain::join(v.u.string);
+    text.assign(joined);
+    zfree(joined);
+    return true;
+}
+
+// The report of a transfer that reached the run entry. True only for a
+// top-level exit.
+bool reportUncaught(RunContext &run)
+{
+    Transfer &t = run.transfer;
+    const char *file = pathOf(t.source);
+    ScriptValue &v = t.value;
+    auto asHex = [&v] { return static_cast<unsigned long long>(v.u.integer); };
+    std::string text;
+    switch (t.code) {
+    case TransferCode::Break:
+        api::WriteMessage(msg::kBreakOutsideLoop, file, t.line);
+        break;
+    case TransferCode::Return:
+        if (!t.hasValue)
+            return true; // exit: the run ends successfully
+        dropTransfer(run);
+        api::WriteMessage(msg::kReturnOutsideFunction, file, t.line);
+        return false;
+    case TransferCode::ScriptException:
+        if (v.type == PELORN_INTEGER)
+            api::WriteMessage(msg::kUncaughtInteger, file, t.line, asHex());
+        else if (textOf(v, text))
+            api::WriteMessage(msg::kUncaughtText, file, t.line, text.c_str());
+        else
+            api::WriteMessage(msg::kUncaughtUnknown, file, t.line);
+        break;
+    case TransferCode::ApduException:
+        if (apduText(v, text))
+            api::WriteMessage(msg::kUncaughtApduText, file, t.line, text.c_str());
+        else
+            api::WriteMessage(msg::kUncaughtApduUnknown, file, t.line);
+        break;
+    case TransferCode::BuiltinException:
+        if (v.type == PELORN_INTEGER && v.u.integer == PELORN_BAD_ARGUMENTS)
+            api::WriteMessage(msg::kBuiltinBadArguments, file, t.line, t.routineName);
+        else if (v.type == PELORN_INTEGER)
+            api::WriteMessage(msg::kBuiltinInteger, file, t.line, asHex(), t.routineName);
+        else if (textOf(v, text))
+            api::WriteMessage(msg::kBuiltinText, file, t.line, text.c_str(), t.routineName);
+        else
+            api::WriteMessage(msg::kBuiltinUnknown, file, t.line, t.routineName);
+        break;
+    }
+    dropTransfer(run);
+    return false;
+}
+
+} // namespace
+
+uint8_t runScript(::ScriptObject *object)
+{
+    Script *script = Script::fromObject(object);
+    setRunningScript(script);
+    card::refreshRegistry();
+    RunContext run;
+    run.script = script;
+    run.stackLimit = boundedLimit(stackLimitOfThisThread());
+    run.directory.reset();
+    Completion c;
+    try {
+        c = script->mainBlock->execute(run);
+    } catch (...) { // not the engine's: it passes on to the host
+        run.directory.finish();
+        throw;
+    }
+    run.directory.finish();
+    bool succeeded = c == Completion::Normal || (c == Completion::Transfer && reportUncaught(run));
+    card::disconnectAll();
+    card::releaseCurrentReader();
+    return succeeded ? 1 : 0;
+}
+
+} // namespace pelorn::interp

@@ -1,0 +1,136 @@
+// Transfers, value texts for reports, hand-over of values, purity.
+#include "interp/run_support.h"
+
+#include "api/exceptions.h"
+#include "interp/fast_values.h"
+#include "value/chain.h"
+
+namespace pelorn::interp {
+
+Completion raise(RunContext &run, TransferCode code, ScriptValue *value, const SourceFile *source, int32_t line,
+                 const char *routine)
+{
+    Transfer &t = run.transfer;
+    t.code = code;
+    t.hasValue = value != nullptr;
+    if (value != nullptr) {
+        t.value = *value;
+        value::clear(*value);
+    } else {
+        value::clear(t.value);
+    }
+    t.routineName = routine;
+    t.source = source;
+    t.line = line;
+    return Completion::Transfer;
+}
+
+void dropTransfer(RunContext &run)
+{
+    if (run.transfer.hasValue)
+        drop(run.transfer.value);
+    run.transfer.hasValue = false;
+}
+
+bool textOf(ScriptValue &v, std::string &text)
+{
+    if (v.getProperty == nullptr)
+        return false;
+    ScriptValue out = value::empty();
+    int32_t code;
+    try {
+        code = v.getProperty(&v, "string", &out);
+    } catch (api::NativeThrow &thrown) {
+        drop(thrown.value);
+        drop(out);
+        return false;
+    }
+    bool ok = code == 0 && value::isString(out);
+    if (ok) {
+        char *joined = value::chain::join(out.u.string);
+        text.assign(joined);
+        zfree(joined);
+    }
+    drop(out);
+    return ok;
+}
+
+bool copiesPlainly(const ScriptValue &v)
+{
+    if (v.copy != nullptr || v.release != nullptr)
+        return false;
+    switch (v.type) {
+    case PELORN_UNDEFINED:
+    case PELORN_INTEGER:
+    case PELORN_FLOAT:
+    case PELORN_BOOLEAN:
+    case PELORN_STRING:
+    case PELORN_BYTEARRAY:
+        return true;
+    case PELORN_ARRAY:
+        for (const ArrayElement *e = v.u.array; e != nullptr; e = e->next)
+            if (!copiesPlainly(e->value))
+                return false;
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool handOverValue(ScriptValue &source, ScriptValue &destination)
+{
+    if (&source == &destination)
+        return true;
+    if (copiesPlainly(source)) {
+        moveValue(source, destination);
+        return true;
+    }
+    bool ok = value::copy(source, destination);
+    drop(source);
+    return ok;
+}
+
+namespace {
+
+bool computePurity(const Expression *e)
+{
+    if (e == nullptr)
+        return true;
+    if (dynamic_cast<const VariableExpr *>(e) != nullptr || dynamic_cast<const LiteralExpr *>(e) != nullptr)
+        return true;
+    if (auto *a = dynamic_cast<const ArithmeticExpr *>(e))
+        return isPure(a->left) && isPure(a->right);
+    if (auto *c = dynamic_cast<const ConditionExpr *>(e))
+        return isPure(c->left) && isPure(c->right);
+    if (auto *n = dynamic_cast<const NegateExpr *>(e))
+        return isPure(n->operand);
+    if (auto *t = dynamic_cast<const TypeofExpr *>(e))
+        return isPure(t->operand);
+    if (auto *i = dynamic_cast<const IndexExpr *>(e))
+        return isPure(i->sourceExpression) && isPure(i->index);
+    if (auto *s = dynamic_cast<const SubArrayExpr *>(e))
+        return isPure(s->sourceExpression) && isPure(s->low) && isPure(s->high);
+    if (auto *p = dynamic_cast<const PropertyExpr *>(e)) // hooks see a copy
+        return isPure(p->sourceExpression);
+    if (auto *a = dynamic_cast<const ArrayLiteralExpr *>(e)) {
+        for (const ValueRecord &r : a->elements)
+            if (!isPure(r.expression))
+                return false;
+        return true;
+    }
+    // Calls: routines write their arguments back.
+    return false;
+}
+
+} // namespace
+
+bool isPure(const Expression *e)
+{
+    if (e == nullptr)
+        return true;
+    if (e->purity < 0)
+        e->purity = computePurity(e) ? 1 : 0;
+    return e->purity == 1;
+}
+
+} // namespace pelorn::interp

@@ -1,0 +1,56 @@
+// Helpers shared by the node kinds: positions for messages, raising and
+// dropping transfers, turning a value into text for reports, truth values.
+#pragma once
+
+#include "interp/fast_values.h"
+#include "interp/nodes.h"
+#include "value/value.h"
+
+#include <string>
+
+namespace pelorn::interp {
+
+inline const char *pathOf(const SourceFile *source) { return source != nullptr ? source->path.c_str() : ""; }
+inline const char *fileOf(const Statement *node) { return pathOf(node->source); }
+inline const char *fileOf(const Expression *node) { return pathOf(node->source); }
+
+// Makes a transfer pending. A value is taken over (source is left empty);
+// a null value is a transfer without one (break, exit).
+Completion raise(RunContext &run, TransferCode code, ScriptValue *value, const SourceFile *source, int32_t line,
+                 const char *routine = nullptr);
+// Ends a pending transfer whose handler needs nothing from it.
+void dropTransfer(RunContext &run);
+
+// The value's text through its own "string" property. False when it has no
+// property hook, the hook fails or throws, or the result is not a string.
+bool textOf(ScriptValue &value, std::string &text);
+
+// Whether a deep copy of v would be an exact, independent duplicate made
+// by the engine's own procedure, so that moving v instead changes nothing.
+bool copiesPlainly(const ScriptValue &v);
+
+// Gives source's content to destination (releasing what destination held)
+// and leaves source empty. Moves when a deep copy would give the same
+// value; otherwise copies and releases source. False when the copy failed
+// (its message has been delivered).
+bool handOverValue(ScriptValue &source, ScriptValue &destination);
+inline bool handOver(ScriptValue &source, ScriptValue &destination)
+{
+    if (isScalar(source.type) && source.copy == nullptr && source.release == nullptr && &source != &destination) {
+        moveValue(source, destination);
+        return true;
+    }
+    return handOverValue(source, destination);
+}
+
+// True when evaluating the expression can change no variable: it calls no
+// routine (routines write arguments back). Cached in the node.
+bool isPure(const Expression *expression);
+
+// True when the native stack has too little room left for another call.
+inline bool nativeStackExhausted(const RunContext &run)
+{
+    return static_cast<const char *>(__builtin_frame_address(0)) < run.stackLimit;
+}
+
+} // namespace pelorn::interp

@@ -1,0 +1,144 @@
+// Calls of the script's own procedures and functions.
+#include "api/channels.h"
+#include "interp/arguments.h"
+#include "interp/call_stack.h"
+#include "interp/messages.h"
+#include "interp/run_support.h"
+
+#include <strings.h>
+
+namespace pelorn::interp {
+
+namespace {
+
+// What distinguishes the two kinds of call site.
+struct CallSite {
+    const SourceFile *source; // position of the call node
+    int32_t line;
+    const std::string &name;
+    RoutineDefinition *&resolved;
+    Arguments &arguments;
+    ScriptValue *result;      // null for a procedure
+};
+
+RoutineDefinition *findRoutine(RoutineDefinition *list, const std::string &name)
+{
+    for (RoutineDefinition *r = list; r != nullptr; r = r->next)
+        if (strcasecmp(r->name.c_str(), name.c_str()) == 0)
+            return r;
+    return nullptr;
+}
+
+// A return that reached the routine's invocation: a procedure ends (exit)
+// or refuses a value; a function takes its value.
+Completion takeReturn(RunContext &run, RoutineDefinition &routine, ScriptValue *result)
+{
+    Transfer &t = run.transfer;
+    const char *file = pathOf(t.source);
+    if (!routine.isFunction) {
+        if (!t.hasValue)
+            return Completion::Normal;
+        dropTransfer(run);
+        api::WriteMessage(msg::kProcedureReturnsValue, file, t.line);
+        return Completion::Failed;
+    }
+    if (!t.hasValue) {
+        api::WriteMessage(msg::kFunctionMustReturn, file, t.line, routine.name.c_str());
+        return Completion::Failed;
+    }
+    if (t.value.type == PELORN_UNDEFINED) {
+        dropTransfer(run);
+        api::WriteMessage(msg::kFunctionReturnUntyped, file, t.line, routine.name.c_str());
+        return Completion::Failed;
+    }
+    t.hasValue = false;
+    return handOver(t.value, *result) ? Completion::Normal : Completion::Failed;
+}
+
+// Runs the routine's body in the directory of the file that holds the call.
+Completion invoke(RunContext &run, RoutineDefinition &routine, ScriptValue *result, const SourceFile *callSource)
+{
+    const std::string *saved = run.directory.wanted();
+    if (callSource != nullptr)
+        run.directory.want(&callSource->directory);
+    Completion c = routine.body->execute(run);
+    if (c == Completion::Transfer && run.transfer.code == TransferCode::Return)
+        c = takeReturn(run, routine, result);
+    run.directory.want(saved);
+    return c;
+}
+
+// Parameter k gets argument k's value; the slot is not needed any more.
+void bindParameters(RoutineDefinition &routine, ArgumentSet &arguments)
+{
+    for (uint32_t k = 0; k < routine.parameterCount; ++k)
+        handOver(arguments.slots()[k].value, routine.parameters[k]->c.value);
+}
+
+// After a call that ended normally: each argument written as a variable
+// receives its parameter's final value. The frame's restore then puts the
+// routine's own variables back, even when one was passed as an argument.
+void writeBack(RoutineDefinition &routine, const Arguments &arguments)
+{
+    for (uint32_t k = 0; k < routine.parameterCount; ++k)
+        if (VariableExpr *variable = writableVariable(arguments.expression(k)))
+            handOver(routine.parameters[k]->c.value, *variable->binding);
+}
+
+Completion call(RunContext &run, const CallSite &site)
+{
+    bool function = site.result != nullptr;
+    ArgumentSet arguments(site.arguments);
+    Completion c = arguments.evaluate(run);
+    if (c != Completion::Normal)
+        return c;
+    const char *file = pathOf(site.source);
+    RoutineDefinition *routine = site.resolved;
+    if (routine == nullptr) {
+        routine = findRoutine(function ? run.script->functions : run.script->procedures, site.name);
+        if (routine == nullptr) {
+            api::WriteMessage(function ? msg::kFunctionNotFound : msg::kProcedureNotFound, file, site.line,
+                              site.name.c_str());
+            return Completion::Failed;
+        }
+        site.resolved = routine;
+    }
+    if (routine->parameterCount != arguments.count()) {
+        api::WriteMessage(function ? msg::kFunctionArgumentCount : msg::kProcedureArgumentCount, file, site.line,
+                          static_cast<int>(routine->parameterCount), routine->name.c_str());
+        return Completion::Failed;
+    }
+    // Routines without symbols take no room in the area, but every call
+    // nests native frames: both limits end a runaway recursion.
+    bool framed = routine->symbolCount > 0;
+    if (nativeStackExhausted(run) || (framed && !openFrame(run.script->callStack, *routine))) {
+        api::WriteMessage(function ? msg::kFunctionDepth : msg::kProcedureDepth, file, site.line,
+                          routine->name.c_str());
+        return Completion::Failed;
+    }
+    bindParameters(*routine, arguments);
+    arguments.finish();
+    c = invoke(run, *routine, site.result, site.source);
+    if (c == Completion::Failed)
+        return c; // the run is ending: the frame stays open
+    if (framed) {
+        if (c == Completion::Normal)
+            writeBack(*routine, site.arguments);
+        closeFrame(run.script->callStack, *routine);
+    }
+    return c;
+}
+
+} // namespace
+
+Completion ProcedureCallStatement::execute(RunContext &run)
+{
+    return call(run, CallSite{source, line, name, resolved, arguments, nullptr});
+}
+
+Completion FunctionCallExpr::evaluate(RunContext &run, ScriptValue *result)
+{
+    return call(run, CallSite{source, line, name, resolved, arguments, result});
+}
+
+} // namespace pelorn::interp

@@ -1,0 +1,25 @@
+// String operands of concatenation: chains are linked, never copied.
+#pragma once
+
+#include "pelorn.h"
+
+namespace pelorn::interp {
+
+// Makes a string whose blocks a module frees its own way (a payload-free
+// function or release hook) an ordinary engine string with the same text,
+// so that its segments can be linked into engine chains.
+void adoptAsEngineString(ScriptValue &s);
+
+// Links right's chain behind left's (both strings); right is left empty.
+void concatenate(ScriptValue &left, ScriptValue &right);
+
+// The character at index (0-based, counted across segments) of a string,
+// or null past the end of its chain. Reading a long chain in order costs
+// one step per character.
+char *characterAt(ScriptValue &s, uint64_t index);
+
+// To be called after a character of a string was set to 0: the texts of
+// its segments are now shorter, and remembered positions are stale.
+void forgetPositions();
+
+} // namespace pelorn::interp

@@ -1,0 +1,147 @@
+// The interpreter's helpers: the operators' string order, positions in
+// array chains, the current-directory tracker.
+#include "interp/array_cursor.h"
+#include "interp/directory.h"
+#include "interp/operators.h"
+#include "interp/string_values.h"
+#include "value/chain.h"
+#include "value/value.h"
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <string>
+#include <unistd.h>
+
+using namespace pelorn;
+
+namespace {
+
+// A string made of the given segments.
+ScriptValue segmented(std::initializer_list<const char *> parts)
+{
+    ScriptValue s = value::makeString("");
+    bool first = true;
+    for (const char *p : parts) {
+        ScriptValue piece = value::makeString(p);
+        if (first) {
+            value::move(piece, s);
+            first = false;
+        } else {
+            value::chain::append(s, piece);
+        }
+    }
+    return s;
+}
+
+TEST(StringOrder, BytesAreSignedAndPrefixesDependOnTheNextByte)
+{
+    struct Case {
+        std::initializer_list<const char *> left, right;
+        int expected;
+    } cases[] = {
+        {{"abc"}, {"abd"}, -1},
+        {{"abd"}, {"abc"}, 1},
+        {{"ab", "c"}, {"a", "bc"}, 0},
+        {{""}, {""}, 0},
+        {{""}, {"\x80"}, -1},
+        {{"a"}, {""}, 1},
+        {{"\x80"}, {"a"}, -1}, // 0x80 is negative
+        {{"\xff"}, {"\x01"}, -1},
+        {{"ab"}, {"abc"}, -1},       // the longer one's next byte is positive
+        {{"ab"}, {"ab\xff"}, 1},     // ... or negative
+        {{"ab\xff"}, {"ab"}, 1},
+        {{"", "ab"}, {"ab", ""}, 0}, // empty segments are no characters
+    };
+    for (const Case &c : cases) {
+        ScriptValue l = segmented(c.left), r = segmented(c.right);
+        EXPECT_EQ(interp::compareStrings(l, r), c.expected) << *c.left.begin() << " vs " << *c.right.begin();
+        value::release(l);
+        value::release(r);
+    }
+}
+
+TEST(StringPositions, CharactersAcrossSegmentsInAnyOrder)
+{
+    ScriptValue s = segmented({"ab", "", "cde", "f"});
+    const std::string text = "abcdef";
+    for (uint64_t i : {5, 0, 3, 2, 4, 1, 4, 5, 2})
+        EXPECT_EQ(*interp::characterAt(s, i), text[i]) << i;
+    EXPECT_EQ(interp::characterAt(s, 6), nullptr);
+    ScriptValue more = segmented({"gh", "i"});
+    interp::concatenate(s, more);
+    EXPECT_EQ(*interp::characterAt(s, 8), 'i');
+    EXPECT_EQ(*interp::characterAt(s, 6), 'g');
+    // A character set to 0 ends its segment's text there ("cde" reads as
+    // ""): the characters after it move.
+    *interp::characterAt(s, 2) = '\0';
+    interp::forgetPositions();
+    EXPECT_EQ(*interp::characterAt(s, 2), 'f');
+    EXPECT_EQ(*interp::characterAt(s, 5), 'i');
+    EXPECT_EQ(interp::characterAt(s, 6), nullptr);
+    value::release(s);
+}
+
+ScriptValue arrayOf(int n)
+{
+    ScriptValue a = value::makeEmptyArray();
+    for (int i = 0; i < n; ++i) {
+        auto *e = static_cast<ArrayElement *>(zalloc(sizeof(ArrayElement)));
+        std::memset(e, 0, sizeof *e);
+        e->value = value::makeInteger(i);
+        interp::arrays::append(a, e, e, 1);
+    }
+    return a;
+}
+
+TEST(ArrayCursor, PositionsStayRightAcrossAppendsReleasesAndOtherArrays)
+{
+    ScriptValue a = arrayOf(10);
+    ScriptValue b = arrayOf(3);
+    EXPECT_EQ(interp::arrays::length(a), 10u);
+    for (uint64_t i : {0, 5, 6, 2, 9, 9, 1, 7}) {
+        ASSERT_NE(interp::arrays::elementAt(a, i), nullptr);
+        EXPECT_EQ(interp::arrays::elementAt(a, i)->value.u.integer, static_cast<int64_t>(i));
+        EXPECT_EQ(interp::arrays::elementAt(b, i % 3)->value.u.integer, static_cast<int64_t>(i % 3));
+    }
+    EXPECT_EQ(interp::arrays::elementAt(a, 10), nullptr);
+    EXPECT_EQ(interp::arrays::elementAt(a, UINT64_MAX), nullptr);
+
+    interp::arrays::appendAll(a, b); // a: 0..9, 0..2
+    EXPECT_EQ(interp::arrays::length(a), 13u);
+    EXPECT_EQ(interp::arrays::elementAt(a, 12)->value.u.integer, 2);
+
+    // A freed chain may give its blocks to a new one with the same head.
+    value::release(a);
+    a = arrayOf(2);
+    EXPECT_EQ(interp::arrays::length(a), 2u);
+    EXPECT_EQ(interp::arrays::elementAt(a, 2), nullptr);
+    EXPECT_EQ(interp::arrays::elementAt(a, 1)->value.u.integer, 1);
+    value::release(a);
+    value::release(b);
+}
+
+TEST(DirectoryTracker, ChangesDirectoryOnlyWhenNativeCodeNeedsIt)
+{
+    char buffer[4096];
+    std::string start = getcwd(buffer, sizeof buffer);
+    auto here = [&buffer] { return std::string(getcwd(buffer, sizeof buffer)); };
+    interp::DirectoryTracker tracker;
+    tracker.reset();
+    const std::string *saved = tracker.wanted();
+    EXPECT_EQ(*saved, start);
+    std::string tmp = "/tmp";
+    tracker.want(&tmp);
+    EXPECT_EQ(here(), start) << "wanting alone changes nothing";
+    tracker.sync();
+    EXPECT_EQ(here(), "/tmp");
+    std::string missing = "/no/such/directory";
+    tracker.want(&missing);
+    tracker.sync(); // refused: the process stays where it was
+    EXPECT_EQ(here(), "/tmp");
+    tracker.want(saved);
+    tracker.finish();
+    EXPECT_EQ(here(), start);
+}
+
+} // namespace
