@@ -1,6 +1,8 @@
 // The process-wide reader registry.
 #pragma once
 
+#include "pelorn.h"
+
 #include <cstdint>
 
 namespace pelorn::card {
@@ -13,5 +15,7 @@ void disconnectAll();
 void releaseCurrentReader();
 // Library unload: releases every entry and the current reader.
 void releaseRegistry();
+// Makes entry the current reader (no-op when it already is); connects nothing.
+void setCurrentReader(ReaderEntry *entry);
 
 } // namespace pelorn::card
