@@ -135,6 +135,11 @@ Completion add(const ArithmeticExpr &node, ScriptValue &l, ScriptValue &r, Scrip
 {
     const Expression *at = node.left;
     int32_t lt = l.type, rt = r.type;
+    if (!joinedLengthFits(l, r) && (lt == PELORN_STRING || lt == PELORN_BYTEARRAY || rt == PELORN_BYTEARRAY)) {
+        drop(l);
+        drop(r);
+        return fail(msg::kJoinTooLong, at);
+    }
     if (lt == PELORN_INTEGER && rt == PELORN_INTEGER) {
         setInteger(*result, wrapAdd(l.u.integer, r.u.integer));
     } else if (isNumber(l) && isNumber(r)) {
@@ -163,6 +168,12 @@ Completion add(const ArithmeticExpr &node, ScriptValue &l, ScriptValue &r, Scrip
         }
         ScriptValue &head = lt == PELORN_STRING ? l : text;
         ScriptValue &rest = lt == PELORN_STRING ? text : r;
+        if (!joinedLengthFits(head, rest)) {
+            drop(l);
+            drop(r);
+            drop(text);
+            return fail(msg::kJoinTooLong, at);
+        }
         concatenate(head, rest);
         *result = head;
         value::setDefaultHooks(*result);

@@ -60,6 +60,11 @@ Completion AssignStatement::execute(RunContext &run)
             return c;
         }
         if (right.type == stored.type && stored.type == PELORN_STRING) {
+            if (!joinedLengthFits(stored, right)) {
+                drop(right);
+                api::WriteMessage(msg::kJoinTooLong, fileOf(sum), sum->line);
+                return Completion::Failed;
+            }
             concatenate(stored, right);
             return Completion::Normal;
         }

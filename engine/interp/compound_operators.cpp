@@ -104,7 +104,10 @@ bool applyCompound(CompoundOperator op, ScriptValue &stored, ScriptValue &right,
     int64_t a = stored.u.integer, b = right.u.integer;
     switch (op) {
     case CompoundOperator::Add:
-        if (integer)
+        if ((stored.type == PELORN_STRING || stored.type == PELORN_BYTEARRAY) && !joinedLengthFits(stored, right)) {
+            api::WriteMessage(msg::kJoinTooLong, fileOf(at), at->line);
+            ok = false;
+        } else if (integer)
             stored.u.integer = wrap(static_cast<uint64_t>(a) + static_cast<uint64_t>(b));
         else if (real)
             stored.u.real += right.u.real;

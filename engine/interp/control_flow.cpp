@@ -1,5 +1,6 @@
 // Blocks and the statements that leave the normal order: break, return,
 // exit, throw, and try/catch, which handles the three exception codes.
+#include "api/unattended.h"
 #include "interp/fast_values.h"
 #include "interp/run_support.h"
 
@@ -7,6 +8,10 @@ namespace pelorn::interp {
 
 Completion BlockStatement::execute(RunContext &run)
 {
+#ifdef PELORN_RUN_BUDGET
+    if (!api::chargeRunBudget())
+        return Completion::Failed;
+#endif
     for (Statement *statement : statements) {
         Completion c = statement->execute(run);
         if (c != Completion::Normal)

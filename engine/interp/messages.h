@@ -40,6 +40,9 @@ inline constexpr char kRightUntyped[] = "%s(%d) : Right operande of operation \"
 inline constexpr char kArithmeticBoolean[] = "%s(%d) : Arithmetic operations not allowed for booleans.";
 inline constexpr char kAddSameType[] =
     "%s(%d) : The operator + can only be applied to integers,floats,strings and bytearrays.";
+// Strings and byte arrays hold their length in 32 bits.
+inline constexpr char kJoinTooLong[] =
+    "%s(%d) : Runtime error : the result of the addition would be longer than 2147483647.";
 inline constexpr char kAddMismatch[] = "%s(%d) : Can't perform addition with the given values.";
 inline constexpr char kOnlyPlusStrings[] = "%s(%d) : Only the operator + is allowed for strings.";
 inline constexpr char kOnlyPlusBytes[] = "%s(%d) : Only the operator + is allowed for bytearrays.";
@@ -153,5 +156,8 @@ inline constexpr char kForStepZero[] = "%s(%d) : Step in FOR block can't be zero
 // "IF block" is the wording of these two for-loop messages.
 inline constexpr char kForStart[] = "%s(%d) : Start value in IF block must evaluate to integer.";
 inline constexpr char kForStop[] = "%s(%d) : Stop value in IF block must evaluate to integer.";
+
+// ----------------------------------------------------------- unattended builds
+inline constexpr char kRunBudgetSpent[] = "Runtime error : run budget spent.";
 
 } // namespace pelorn::interp::msg

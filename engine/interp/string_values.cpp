@@ -105,6 +105,29 @@ void adoptAsEngineString(ScriptValue &s)
     s.setProperty = set;
 }
 
+namespace {
+
+int64_t joinedLength(const ScriptValue &v)
+{
+    switch (v.type) {
+    case PELORN_STRING:
+        return v.u.string.length;
+    case PELORN_BYTEARRAY:
+        return v.u.bytes.length;
+    case PELORN_INTEGER:
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+} // namespace
+
+bool joinedLengthFits(const ScriptValue &left, const ScriptValue &right)
+{
+    return joinedLength(left) + joinedLength(right) <= INT32_MAX;
+}
+
 void concatenate(ScriptValue &left, ScriptValue &right)
 {
     adoptAsEngineString(left);

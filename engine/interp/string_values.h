@@ -10,6 +10,11 @@ namespace pelorn::interp {
 // so that its segments can be linked into engine chains.
 void adoptAsEngineString(ScriptValue &s);
 
+// Whether joining the two operands (strings, byte arrays, or a byte array
+// and an integer taken as one byte) gives a length that still fits the
+// signed 32-bit length field of strings and byte arrays.
+bool joinedLengthFits(const ScriptValue &left, const ScriptValue &right);
+
 // Links right's chain behind left's (both strings); right is left empty.
 void concatenate(ScriptValue &left, ScriptValue &right);
 
