@@ -73,6 +73,31 @@ TEST_F(Faults, CardRemovedWhileItHoldsACommand)
         << held.thrown;
 }
 
+TEST_F(Faults, CardRemovedWhileLocked)
+{
+    ASSERT_TRUE(powerOn(0).ok());
+    Arguments first{readerValue(0)};
+    Outcome locked = call(builtins::LockCard, first);
+    ASSERT_TRUE(locked.ok());
+    ASSERT_EQ(locked.result.u.boolean, 1);
+    reader(0).remove();
+    EXPECT_TRUE(startsWith(send(0).thrown, "Error occured while sending APDU to reader \"Virtual PCD 00 00\": "));
+    // Unlocking a card that has gone never fails, and clears the lock.
+    Arguments again{readerValue(0)};
+    EXPECT_TRUE(call(builtins::UnlockCard, again).ok());
+    EXPECT_EQ(g_readersList[0]->locked, 0);
+    // A new card: connected and locked afresh as if nothing had happened.
+    reader(0).insert(kEchoT0);
+    ASSERT_TRUE(powerOn(0).ok());
+    Arguments relock{readerValue(0)};
+    Outcome relocked = call(builtins::LockCard, relock);
+    ASSERT_TRUE(relocked.ok());
+    EXPECT_EQ(relocked.result.u.boolean, 1);
+    EXPECT_TRUE(send(0).ok());
+    card::disconnectAll();
+    EXPECT_EQ(g_readersList[0]->card, 0);
+}
+
 TEST_F(Faults, MuteCard)
 {
     reader(0).insertMute();

@@ -6,7 +6,9 @@
 #include "card/registry.h"
 #include "value/value.h"
 
+#include <chrono>
 #include <fstream>
+#include <thread>
 
 using namespace cardtest;
 using namespace pelorn;
@@ -134,5 +136,47 @@ TEST_F(Registry, ReadersThatLeaveTheSystemLeaveTheRegistryButLiveOnInValues)
     startDaemon();
     ASSERT_EQ(card::refreshRegistry(), 0);
     EXPECT_STREQ(g_readersList[0]->name, "Virtual PCD 00 00");
+    EXPECT_EQ(std::system(("rm -rf " + directory).c_str()), 0);
+}
+
+TEST_F(Registry, AsManyReadersAsTheDaemonServesJoinAndLeave)
+{
+    if (!privateStack())
+        GTEST_SKIP();
+    // Eight vpcd channels of two slots each: the daemon's own limit of 16
+    // readers, all appearing in the middle of a run.
+    constexpr int kChannels = 8;
+    char pattern[] = "/tmp/pelorn-many-readers-XXXXXX";
+    std::string directory = mkdtemp(pattern);
+    for (int i = 0; i < kChannels; ++i) {
+        char port[8];
+        std::snprintf(port, sizeof port, "%X", 0x8C80 + 2 * i); // a channel uses its port and the next
+        std::ofstream conf(directory + "/vpcd" + std::to_string(i));
+        conf << "FRIENDLYNAME \"Many PCD " << i << "\"\nDEVICENAME /dev/null:0x" << port
+             << "\nLIBPATH /usr/lib/pcsc/drivers/serial/libifdvpcd.so\nCHANNELID 0x" << port << "\n";
+    }
+    ScriptValue held = readerValue(1);
+    startDaemon(directory);
+    // The daemon brings the channels up one after the other.
+    for (int tries = 0; tries < 50; ++tries) {
+        ASSERT_EQ(card::refreshRegistry(), 0);
+        if (g_readersCount == 2u * kChannels)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    EXPECT_EQ(g_readersCount, 2u * kChannels);
+    Outcome listed = call(builtins::GetReaders);
+    ASSERT_TRUE(listed.ok());
+    EXPECT_EQ(value::arrayLength(listed.result), g_readersCount);
+    for (uint32_t i = 0; i < g_readersCount; ++i)
+        EXPECT_EQ(g_readersList[i]->referenceCount, 2) << g_readersList[i]->name; // registry and list
+    value::release(listed.result);
+    EXPECT_EQ(call(builtins::PowerON).thrown, "No Reader with an inserted smart card found");
+    EXPECT_EQ(held.u.reader->referenceCount, 1); // left the registry, lives on in the value
+
+    startDaemon();
+    ASSERT_EQ(card::refreshRegistry(), 0);
+    EXPECT_EQ(g_readersCount, 2u);
+    value::release(held);
     EXPECT_EQ(std::system(("rm -rf " + directory).c_str()), 0);
 }
