@@ -9,7 +9,9 @@
 #include "front/scanner.h"
 
 #include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace pelorn::front {
 
@@ -71,6 +73,28 @@ FILE *openScriptFile(const char *path)
     return file;
 }
 
+namespace {
+
+// An included file must be a regular file: a pipe without writer would
+// hang the compilation at its open, a device would feed it without end.
+FILE *openIncludedFile(const char *path)
+{
+    int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || fcntl(fd, F_SETFL, 0) != 0) {
+        close(fd);
+        return nullptr;
+    }
+    FILE *file = fdopen(fd, "r");
+    if (file == nullptr)
+        close(fd);
+    return file;
+}
+
+} // namespace
+
 void beginMainFile(FILE *file, const char *pathAsGiven)
 {
     Compilation &c = compilation();
@@ -118,9 +142,9 @@ void includeFile(const char *pathText)
     if (alreadyOpen(name))
         raiseCompileError(messages::kRecursiveInclude);
 #ifdef PELORN_FUZZING
-    FILE *file = api::leavesSandbox(written.c_str()) ? nullptr : openScriptFile(name.c_str());
+    FILE *file = api::leavesSandbox(written.c_str()) ? nullptr : openIncludedFile(name.c_str());
 #else
-    FILE *file = openScriptFile(name.c_str());
+    FILE *file = openIncludedFile(name.c_str());
 #endif
     if (file == nullptr)
         raiseCompileErrorf(kIncludeMessageLimit, messages::kCannotOpenInclude, written.c_str());

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace pelorn;
@@ -140,6 +141,15 @@ TEST_F(Files, MissingAndMalformedIncludes)
     folder.write("lib/x.scr", "");
     compileMain();
     EXPECT_EQ(result.message, at(1, "Failed to open script file \"lib\""));
+
+    // Only regular files: a pipe without writer and a device are refused
+    // at once instead of hanging or feeding the scanner without end.
+    ASSERT_EQ(mkfifo((folder.path() + "/pipe").c_str(), 0600), 0);
+    for (const char *path : {"pipe", "/dev/zero"}) {
+        folder.write("main.scr", std::string("include \"") + path + "\"\n");
+        compileMain();
+        EXPECT_EQ(result.message, at(1, std::string("Failed to open script file \"") + path + "\""));
+    }
 
     // The text is cut to 511 characters.
     std::string longName(600, 'q');
