@@ -5,10 +5,11 @@
 
 namespace {
 
+// libcrypto is not prepared here: it initialises itself on its first use,
+// so scripts that never hash or encrypt do not pay for it at start-up.
 __attribute__((constructor)) void loadEngine()
 {
     pelorn::builtins::registerBuiltins();
-    pelorn::builtins::initializeCrypto();
     pelorn::builtins::initializeClock();
 }
 

@@ -275,36 +275,40 @@ namespace {
 
 // The common case, two integers, without the checks that cannot apply.
 // False when the operator needs the general path (for its messages).
-bool integerShortcut(ArithmeticOperator op, int64_t a, int64_t b, ScriptValue *result)
+bool integerShortcut(ArithmeticOperator op, int64_t a, int64_t b, int64_t &out)
 {
     switch (op) {
     case ArithmeticOperator::Add:
-        setInteger(*result, wrapAdd(a, b));
+        out = wrapAdd(a, b);
         return true;
     case ArithmeticOperator::Subtract:
-        setInteger(*result, wrapSub(a, b));
+        out = wrapSub(a, b);
         return true;
     case ArithmeticOperator::Multiply:
-        setInteger(*result, wrapMul(a, b));
+        out = wrapMul(a, b);
         return true;
     case ArithmeticOperator::Divide:
         if (b == 0)
             return false;
-        setInteger(*result, divide(a, b));
+        out = divide(a, b);
         return true;
     case ArithmeticOperator::Modulo:
         if (b == 0)
             return false;
-        setInteger(*result, remainder(a, b));
+        out = remainder(a, b);
         return true;
     default:
         return false;
     }
 }
 
-bool isPlainInteger(const ScriptValue *v)
+bool integerShortcut(ArithmeticOperator op, int64_t a, int64_t b, ScriptValue *result)
 {
-    return v != nullptr && v->type == PELORN_INTEGER && v->copy == nullptr && v->release == nullptr;
+    int64_t n;
+    if (!integerShortcut(op, a, b, n))
+        return false;
+    setInteger(*result, n);
+    return true;
 }
 
 } // namespace
@@ -336,12 +340,20 @@ Completion combine(const ArithmeticExpr &node, ScriptValue &l, ScriptValue &r, S
     return c;
 }
 
+bool ArithmeticExpr::peekIntegerNode(int64_t &out) const
+{
+    int64_t a, b;
+    return peekInteger(left, a) && peekInteger(right, b) && integerShortcut(op, a, b, out);
+}
+
 Completion ArithmeticExpr::evaluate(RunContext &run, ScriptValue *result)
 {
-    // Two integer variables or literals: read where they are.
-    if (isPlainInteger(left->leaf) && isPlainInteger(right->leaf) &&
-        integerShortcut(op, left->leaf->u.integer, right->leaf->u.integer, result))
+    // Integer variables, literals and arithmetic over them: read where they are.
+    int64_t n;
+    if (folds == kFoldsInteger && peekIntegerNode(n)) {
+        setInteger(*result, n);
         return Completion::Normal;
+    }
     ScriptValue l = value::empty();
     Completion c = evaluateInto(run, left, l);
     if (c != Completion::Normal) {

@@ -47,6 +47,13 @@ Completion AssignStatement::execute(RunContext &run)
     if (shape == kUnclassified)
         shape = classify(*this);
     ScriptValue &stored = *target->binding;
+    int64_t n;
+    if (!target->isConstant && !target->isReadOnly && stored.release == nullptr && isScalar(stored.type) &&
+        peekInteger(value, n)) {
+        // Integer arithmetic over integers straight into a scalar variable.
+        setInteger(stored, n);
+        return Completion::Normal;
+    }
     ScriptValue v = value::empty();
     if (shape == kSelfAppend && (stored.type == PELORN_STRING || stored.type == PELORN_ARRAY) &&
         isEngineValue(stored)) {

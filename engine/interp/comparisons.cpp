@@ -153,8 +153,22 @@ int compareStrings(const ScriptValue &left, const ScriptValue &right)
     }
 }
 
+bool ConditionExpr::peekTruth(bool &out) const
+{
+    int64_t a, b;
+    if (!peekInteger(left, a) || !peekInteger(right, b))
+        return false;
+    out = order(op, a, b);
+    return true;
+}
+
 Completion ConditionExpr::evaluate(RunContext &run, ScriptValue *result)
 {
+    bool known;
+    if (folds == kFoldsTruth && peekTruth(known)) {
+        setBoolean(*result, known);
+        return Completion::Normal;
+    }
     ScriptValue l = value::empty();
     Completion c = evaluateInto(run, left, l);
     if (c != Completion::Normal) {

@@ -97,6 +97,32 @@ inline void moveValue(ScriptValue &source, ScriptValue &destination)
     value::clear(source);
 }
 
+// A plain integer: no hooks that could make reading it run anything.
+inline bool isPlainInteger(const ScriptValue &v)
+{
+    return v.type == PELORN_INTEGER && v.copy == nullptr && v.release == nullptr;
+}
+
+// The integer an expression stands for when it can be had without
+// evaluating it: integer hot paths then need no 72-byte value record.
+// False (nothing done) when the expression must be evaluated.
+inline bool peekInteger(const Expression *e, int64_t &out)
+{
+    if (const ScriptValue *leaf = e->leaf) {
+        if (!isPlainInteger(*leaf))
+            return false;
+        out = leaf->u.integer;
+        return true;
+    }
+    return e->folds == Expression::kFoldsInteger && e->peekIntegerNode(out);
+}
+
+// The truth of a comparison when it can be had without evaluating it.
+inline bool peekTruth(const Expression *e, bool &out)
+{
+    return e->folds == Expression::kFoldsTruth && e->peekTruth(out);
+}
+
 // Evaluates an expression into `out` (empty on entry). A variable or a
 // literal holding a scalar is copied straight from where it is, without
 // the call through the node.

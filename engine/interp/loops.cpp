@@ -35,6 +35,10 @@ bool evaluateInteger(RunContext &run, Expression *e, int64_t &out, Completion &c
         out = leaf->u.integer;
         return true;
     }
+    if (leaf == nullptr && peekInteger(e, out)) { // say n - 1
+        c = Completion::Normal;
+        return true;
+    }
     ScriptValue v = value::empty();
     c = evaluateInto(run, e, v);
     if (c != Completion::Normal) {
@@ -62,6 +66,12 @@ void setCounter(ScriptValue &counter, int64_t n)
 
 Completion IfStatement::execute(RunContext &run)
 {
+    bool known;
+    if (peekTruth(condition, known)) {
+        if (known)
+            return thenBlock->execute(run);
+        return elseBlock != nullptr ? elseBlock->execute(run) : Completion::Normal;
+    }
     ScriptValue v = value::empty();
     Completion c = evaluateInto(run, condition, v);
     if (c != Completion::Normal) {
@@ -92,27 +102,30 @@ Completion IfStatement::execute(RunContext &run)
 Completion WhileStatement::execute(RunContext &run)
 {
     for (;;) {
-        ScriptValue v = value::empty();
-        Completion c = evaluateInto(run, condition, v);
-        if (c != Completion::Normal) {
-            drop(v);
-            return c;
-        }
+        Completion c;
         bool truth;
-        switch (v.type) {
-        case PELORN_BOOLEAN:
-            truth = v.u.boolean != 0;
-            break;
-        case PELORN_INTEGER:
-            truth = v.u.integer != 0;
-            break;
-        case PELORN_FLOAT:
-            truth = !(v.u.real == 0.0);
-            break;
-        default:
-            drop(v);
-            api::WriteMessage(msg::kWhileCondition, fileOf(condition), condition->line);
-            return Completion::Failed;
+        if (!peekTruth(condition, truth)) {
+            ScriptValue v = value::empty();
+            c = evaluateInto(run, condition, v);
+            if (c != Completion::Normal) {
+                drop(v);
+                return c;
+            }
+            switch (v.type) {
+            case PELORN_BOOLEAN:
+                truth = v.u.boolean != 0;
+                break;
+            case PELORN_INTEGER:
+                truth = v.u.integer != 0;
+                break;
+            case PELORN_FLOAT:
+                truth = !(v.u.real == 0.0);
+                break;
+            default:
+                drop(v);
+                api::WriteMessage(msg::kWhileCondition, fileOf(condition), condition->line);
+                return Completion::Failed;
+            }
         }
         if (!truth)
             return Completion::Normal;

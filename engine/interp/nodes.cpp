@@ -427,7 +427,18 @@ void BuiltinFunctionCallExpr::attach(Statement *o)
     attachAll(arguments, o);
 }
 
-ArithmeticExpr::ArithmeticExpr(ArithmeticOperator o, Expression *l, Expression *r) : op(o), left(l), right(r) {}
+namespace {
+
+// A leaf, or arithmetic that may fold to an integer.
+bool integerOperand(const Expression *e) { return e->leaf != nullptr || e->folds == Expression::kFoldsInteger; }
+
+} // namespace
+
+ArithmeticExpr::ArithmeticExpr(ArithmeticOperator o, Expression *l, Expression *r) : op(o), left(l), right(r)
+{
+    if (op <= ArithmeticOperator::Modulo && integerOperand(left) && integerOperand(right))
+        folds = kFoldsInteger;
+}
 
 ArithmeticExpr::~ArithmeticExpr()
 {
@@ -462,7 +473,11 @@ void TypeofExpr::attach(Statement *o)
     operand->attach(o);
 }
 
-ConditionExpr::ConditionExpr(Expression *l, Expression *r, ConditionOperator o) : left(l), right(r), op(o) {}
+ConditionExpr::ConditionExpr(Expression *l, Expression *r, ConditionOperator o) : left(l), right(r), op(o)
+{
+    if (op <= ConditionOperator::LessEqual && integerOperand(left) && integerOperand(right))
+        folds = kFoldsTruth;
+}
 
 ConditionExpr::~ConditionExpr()
 {

@@ -58,6 +58,15 @@ public:
     // accepts a null result.
     virtual Completion evaluate(RunContext &run, ScriptValue *result) = 0;
     virtual void attach(Statement *ownerStatement) { owner = ownerStatement; }
+    // The integer a node other than a leaf stands for, when it can be had
+    // without running anything and without a failure (integer arithmetic
+    // over plain integer variables and literals); false otherwise, with
+    // nothing done. Only asked of nodes marked kFoldsInteger; see
+    // peekInteger in fast_values.h.
+    virtual bool peekIntegerNode(int64_t &) const { return false; }
+    // Likewise the truth of a comparison of two such integers; only asked
+    // of nodes marked kFoldsTruth.
+    virtual bool peekTruth(bool &) const { return false; }
 
     Statement *owner = nullptr;
     // 1 for a bare variable reference a callee may write back into;
@@ -71,6 +80,10 @@ public:
     // The value a variable reference or a literal stands for, which the
     // interpreter may read without a call; null for other kinds.
     const ScriptValue *leaf = nullptr;
+    // Set at construction on the shapes whose peek may succeed, so that
+    // other shapes do not pay for a call that cannot.
+    enum Folds : uint8_t { kFoldsNothing = 0, kFoldsInteger, kFoldsTruth };
+    Folds folds = kFoldsNothing;
 };
 
 // An expression together with the value it produced at its last
@@ -399,6 +412,7 @@ public:
     ~ArithmeticExpr() override;
     Completion evaluate(RunContext &run, ScriptValue *result) override;
     void attach(Statement *ownerStatement) override;
+    bool peekIntegerNode(int64_t &out) const override;
 
     ArithmeticOperator op;
     Expression *left;
@@ -433,6 +447,7 @@ public:
     ~ConditionExpr() override;
     Completion evaluate(RunContext &run, ScriptValue *result) override;
     void attach(Statement *ownerStatement) override;
+    bool peekTruth(bool &out) const override;
 
     Expression *left;
     Expression *right; // null for not
