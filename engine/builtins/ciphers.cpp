@@ -2,10 +2,11 @@
 // without padding, on OpenSSL's libcrypto.
 #include "builtins/arguments.h"
 #include "builtins/catalogue.h"
-#include "builtins/libcrypto.h"
 #include "builtins/messages.h"
 #include "value/value.h"
 
+#include <openssl/des.h>
+#include <openssl/evp.h>
 
 #include <memory>
 
@@ -76,7 +77,7 @@ void desSchedule(const uint8_t *key, DES_key_schedule &schedule)
 {
     DES_cblock block;
     std::memcpy(block, key, sizeof block);
-    libcrypto::get().DES_set_key_unchecked(&block, &schedule);
+    DES_set_key_unchecked(&block, &schedule);
 }
 
 // K1, K2 from the first 16 key bytes; K3 from bytes 16..23, or K1 again for
@@ -97,45 +98,45 @@ const EVP_CIPHER *aesCipher(size_t keyLength, bool cbc)
 {
     switch (keyLength) {
     case 16:
-        return cbc ? libcrypto::get().EVP_aes_128_cbc() : libcrypto::get().EVP_aes_128_ecb();
+        return cbc ? EVP_aes_128_cbc() : EVP_aes_128_ecb();
     case 24:
-        return cbc ? libcrypto::get().EVP_aes_192_cbc() : libcrypto::get().EVP_aes_192_ecb();
+        return cbc ? EVP_aes_192_cbc() : EVP_aes_192_ecb();
     default:
-        return cbc ? libcrypto::get().EVP_aes_256_cbc() : libcrypto::get().EVP_aes_256_ecb();
+        return cbc ? EVP_aes_256_cbc() : EVP_aes_256_ecb();
     }
 }
 
 struct CipherContextFree {
-    void operator()(EVP_CIPHER_CTX *context) const { libcrypto::get().EVP_CIPHER_CTX_free(context); }
+    void operator()(EVP_CIPHER_CTX *context) const { EVP_CIPHER_CTX_free(context); }
 };
 
 // One pass of AES over the whole data; the IV argument is not changed.
 bool runAes(const CipherCall &call, bool cbc, uint8_t *out)
 {
-    std::unique_ptr<EVP_CIPHER_CTX, CipherContextFree> context(libcrypto::get().EVP_CIPHER_CTX_new());
+    std::unique_ptr<EVP_CIPHER_CTX, CipherContextFree> context(EVP_CIPHER_CTX_new());
     if (!context)
         return false;
     const EVP_CIPHER *cipher = aesCipher(byteCount(*call.key), cbc);
     const uint8_t *iv = cbc ? call.iv->u.bytes.data : nullptr;
-    int initialised = call.encrypt ? libcrypto::get().EVP_EncryptInit_ex(context.get(), cipher, nullptr, call.key->u.bytes.data, iv)
-                                   : libcrypto::get().EVP_DecryptInit_ex(context.get(), cipher, nullptr, call.key->u.bytes.data, iv);
+    int initialised = call.encrypt ? EVP_EncryptInit_ex(context.get(), cipher, nullptr, call.key->u.bytes.data, iv)
+                                   : EVP_DecryptInit_ex(context.get(), cipher, nullptr, call.key->u.bytes.data, iv);
     if (initialised != 1)
         return false;
-    libcrypto::get().EVP_CIPHER_CTX_set_padding(context.get(), 0);
+    EVP_CIPHER_CTX_set_padding(context.get(), 0);
     int length = static_cast<int>(byteCount(*call.data));
     if (length == 0)
         return true;
     int written = 0;
-    int updated = call.encrypt ? libcrypto::get().EVP_EncryptUpdate(context.get(), out, &written, call.data->u.bytes.data, length)
-                               : libcrypto::get().EVP_DecryptUpdate(context.get(), out, &written, call.data->u.bytes.data, length);
+    int updated = call.encrypt ? EVP_EncryptUpdate(context.get(), out, &written, call.data->u.bytes.data, length)
+                               : EVP_DecryptUpdate(context.get(), out, &written, call.data->u.bytes.data, length);
     if (updated != 1)
         return false;
     // Without padding and with whole blocks the final step adds nothing.
     int tail = 0;
     if (call.encrypt)
-        libcrypto::get().EVP_EncryptFinal_ex(context.get(), out + written, &tail);
+        EVP_EncryptFinal_ex(context.get(), out + written, &tail);
     else
-        libcrypto::get().EVP_DecryptFinal_ex(context.get(), out + written, &tail);
+        EVP_DecryptFinal_ex(context.get(), out + written, &tail);
     return true;
 }
 
@@ -169,7 +170,7 @@ int32_t DES(uint32_t count, ArgumentSlot *args, ScriptValue *result)
     uint8_t *out = resultBlock(call);
     const uint8_t *in = call.data->u.bytes.data;
     for (size_t at = 0; at < length; at += kDesBlock)
-        libcrypto::get().DES_ecb_encrypt(inputBlock(in + at), reinterpret_cast<DES_cblock *>(out + at),
+        DES_ecb_encrypt(inputBlock(in + at), reinterpret_cast<DES_cblock *>(out + at),
                         &schedule, call.encrypt ? DES_ENCRYPT : DES_DECRYPT);
     *result = value::adoptBytes(out, static_cast<int32_t>(length));
     return PELORN_OK;
@@ -190,7 +191,7 @@ int32_t DesCBC(uint32_t count, ArgumentSlot *args, ScriptValue *result)
     size_t length = byteCount(*call.data);
     uint8_t *out = resultBlock(call);
     if (length > 0)
-        libcrypto::get().DES_cbc_encrypt(call.data->u.bytes.data, out, static_cast<long>(length), &schedule, &iv,
+        DES_cbc_encrypt(call.data->u.bytes.data, out, static_cast<long>(length), &schedule, &iv,
                         call.encrypt ? DES_ENCRYPT : DES_DECRYPT);
     *result = value::adoptBytes(out, static_cast<int32_t>(length));
     return PELORN_OK;
@@ -207,7 +208,7 @@ int32_t TDes(uint32_t count, ArgumentSlot *args, ScriptValue *result)
     uint8_t *out = resultBlock(call);
     const uint8_t *in = call.data->u.bytes.data;
     for (size_t at = 0; at < length; at += kDesBlock)
-        libcrypto::get().DES_ecb3_encrypt(inputBlock(in + at), reinterpret_cast<DES_cblock *>(out + at),
+        DES_ecb3_encrypt(inputBlock(in + at), reinterpret_cast<DES_cblock *>(out + at),
                          &keys.k1, &keys.k2, &keys.k3, call.encrypt ? DES_ENCRYPT : DES_DECRYPT);
     *result = value::adoptBytes(out, static_cast<int32_t>(length));
     return PELORN_OK;
@@ -228,7 +229,7 @@ int32_t TDesCBC(uint32_t count, ArgumentSlot *args, ScriptValue *result)
     size_t length = byteCount(*call.data);
     uint8_t *out = resultBlock(call);
     if (length > 0)
-        libcrypto::get().DES_ede3_cbc_encrypt(call.data->u.bytes.data, out, static_cast<long>(length), &keys.k1, &keys.k2, &keys.k3,
+        DES_ede3_cbc_encrypt(call.data->u.bytes.data, out, static_cast<long>(length), &keys.k1, &keys.k2, &keys.k3,
                              &iv, call.encrypt ? DES_ENCRYPT : DES_DECRYPT);
     std::memcpy(call.iv->u.bytes.data, iv, sizeof iv);
     *result = value::adoptBytes(out, static_cast<int32_t>(length));

@@ -3,10 +3,11 @@
 // context record (recognised by its length).
 #include "builtins/arguments.h"
 #include "builtins/catalogue.h"
-#include "builtins/libcrypto.h"
 #include "builtins/messages.h"
 #include "value/value.h"
 
+#include <openssl/md5.h>
+#include <openssl/sha.h>
 
 namespace pelorn::builtins {
 
@@ -22,25 +23,19 @@ template <typename Context>
 struct Algorithm {
     const messages::DigestTexts &texts;
     size_t digestLength;
-    // Members of libcrypto::Functions, bound on first use.
-    int (*libcrypto::Functions::*init)(Context *);
-    int (*libcrypto::Functions::*update)(Context *, const void *, size_t);
-    int (*libcrypto::Functions::*finish)(unsigned char *, Context *);
-
-    int start(Context *c) const { return (libcrypto::get().*init)(c); }
-    int add(Context *c, const void *data, size_t length) const { return (libcrypto::get().*update)(c, data, length); }
-    int end(unsigned char *out, Context *c) const { return (libcrypto::get().*finish)(out, c); }
+    int (*init)(Context *);
+    int (*update)(Context *, const void *, size_t);
+    int (*finish)(unsigned char *, Context *);
 };
 
-using F = libcrypto::Functions;
-const Algorithm<MD5_CTX> kMd5{messages::kMD5, MD5_DIGEST_LENGTH, &F::MD5_Init, &F::MD5_Update, &F::MD5_Final};
-const Algorithm<SHA_CTX> kSha1{messages::kSHA1, SHA_DIGEST_LENGTH, &F::SHA1_Init, &F::SHA1_Update, &F::SHA1_Final};
-const Algorithm<SHA256_CTX> kSha256{messages::kSHA256, SHA256_DIGEST_LENGTH, &F::SHA256_Init, &F::SHA256_Update,
-                                    &F::SHA256_Final};
-const Algorithm<SHA512_CTX> kSha384{messages::kSHA384, SHA384_DIGEST_LENGTH, &F::SHA384_Init, &F::SHA384_Update,
-                                    &F::SHA384_Final};
-const Algorithm<SHA512_CTX> kSha512{messages::kSHA512, SHA512_DIGEST_LENGTH, &F::SHA512_Init, &F::SHA512_Update,
-                                    &F::SHA512_Final};
+const Algorithm<MD5_CTX> kMd5{messages::kMD5, MD5_DIGEST_LENGTH, MD5_Init, MD5_Update, MD5_Final};
+const Algorithm<SHA_CTX> kSha1{messages::kSHA1, SHA_DIGEST_LENGTH, SHA1_Init, SHA1_Update, SHA1_Final};
+const Algorithm<SHA256_CTX> kSha256{messages::kSHA256, SHA256_DIGEST_LENGTH, SHA256_Init, SHA256_Update,
+                                    SHA256_Final};
+const Algorithm<SHA512_CTX> kSha384{messages::kSHA384, SHA384_DIGEST_LENGTH, SHA384_Init, SHA384_Update,
+                                    SHA384_Final};
+const Algorithm<SHA512_CTX> kSha512{messages::kSHA512, SHA512_DIGEST_LENGTH, SHA512_Init, SHA512_Update,
+                                    SHA512_Final};
 
 // A context comes from script memory: its fill count (and, for the SHA-2
 // records, its digest length) must be values the library itself produces,
@@ -70,10 +65,10 @@ void feed(const Algorithm<Context> &algorithm, Context &context, const ScriptVal
 {
     if (data.type == PELORN_BYTEARRAY) {
         if (byteCount(data) > 0)
-            algorithm.add(&context, data.u.bytes.data, byteCount(data));
+            algorithm.update(&context, data.u.bytes.data, byteCount(data));
         return;
     }
-    forEachSegment(data, [&](const char *text, size_t length) { algorithm.add(&context, text, length); });
+    forEachSegment(data, [&](const char *text, size_t length) { algorithm.update(&context, text, length); });
 }
 
 template <typename Context>
@@ -82,10 +77,10 @@ int32_t digest(const Algorithm<Context> &algorithm, uint32_t count, ArgumentSlot
     if (count != 1 || !isDigestInput(args[0]))
         return badArguments(algorithm.texts.oneCall);
     Context context{};
-    algorithm.start(&context);
+    algorithm.init(&context);
     feed(algorithm, context, args[0].value);
     auto *out = static_cast<uint8_t *>(zalloc(static_cast<int32_t>(algorithm.digestLength)));
-    algorithm.end(out, &context);
+    algorithm.finish(out, &context);
     *result = value::adoptBytes(out, static_cast<int32_t>(algorithm.digestLength));
     return PELORN_OK;
 }
@@ -96,7 +91,7 @@ int32_t initContext(const Algorithm<Context> &algorithm, uint32_t count, ScriptV
     if (count != 0)
         return badArguments(algorithm.texts.init);
     Context context{};
-    algorithm.start(&context);
+    algorithm.init(&context);
     *result = value::makeBytes(reinterpret_cast<const uint8_t *>(&context), sizeof context);
     return PELORN_OK;
 }
@@ -138,7 +133,7 @@ int32_t finishContext(const Algorithm<Context> &algorithm, uint32_t count, Argum
         return badArguments(algorithm.texts.finalContext);
     size_t length = producedLength(context);
     auto *out = static_cast<uint8_t *>(zalloc(static_cast<int32_t>(length)));
-    algorithm.end(out, &context);
+    algorithm.finish(out, &context);
     std::memcpy(args[0].value.u.bytes.data, &context, sizeof context);
     *result = value::adoptBytes(out, static_cast<int32_t>(length));
     return PELORN_OK;

@@ -1,11 +1,11 @@
 // Time, clocks, pauses and random numbers (OpenSSL's process-wide generator).
 #include "builtins/arguments.h"
 #include "builtins/catalogue.h"
-#include "builtins/libcrypto.h"
 #include "builtins/messages.h"
 #include "builtins/startup.h"
 #include "value/value.h"
 
+#include <openssl/rand.h>
 
 #include <cerrno>
 #include <chrono>
@@ -95,7 +95,7 @@ int32_t Rand(uint32_t count, ArgumentSlot *args, ScriptValue *result)
 {
     if (count == 0) {
         unsigned char bytes[8] = {};
-        libcrypto::get().RAND_bytes(bytes, sizeof bytes);
+        RAND_bytes(bytes, sizeof bytes);
         uint64_t n = 0;
         for (int i = 7; i >= 0; --i)
             n = n << 8 | bytes[i];
@@ -112,7 +112,7 @@ int32_t Rand(uint32_t count, ArgumentSlot *args, ScriptValue *result)
     auto *block = static_cast<uint8_t *>(zalloc(static_cast<int32_t>(n)));
     if (block == nullptr)
         fail(messages::kRandNoMemory);
-    libcrypto::get().RAND_bytes(block, static_cast<int>(n));
+    RAND_bytes(block, static_cast<int>(n));
     *result = value::adoptBytes(block, static_cast<int32_t>(n));
     return PELORN_OK;
 }
@@ -124,12 +124,12 @@ int32_t SRand(uint32_t count, ArgumentSlot *args)
         return badArguments(messages::kSRand);
     const ScriptValue &seed = args[0].value;
     if (isInteger(args[0])) {
-        libcrypto::get().RAND_seed(&seed.u.integer, sizeof seed.u.integer);
+        RAND_seed(&seed.u.integer, sizeof seed.u.integer);
     } else if (isBytes(args[0])) {
         if (byteCount(seed) > 0)
-            libcrypto::get().RAND_seed(seed.u.bytes.data, static_cast<int>(byteCount(seed)));
+            RAND_seed(seed.u.bytes.data, static_cast<int>(byteCount(seed)));
     } else if (isString(args[0])) {
-        forEachSegment(seed, [](const char *text, size_t length) { libcrypto::get().RAND_seed(text, static_cast<int>(length)); });
+        forEachSegment(seed, [](const char *text, size_t length) { RAND_seed(text, static_cast<int>(length)); });
     } else {
         return badArguments(messages::kSRand);
     }
