@@ -7,7 +7,7 @@
 # whole set is for a longer job. Cases get a longer time limit than usual.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
-build=${1:-$root/build}
+build=$(cd "${1:-$root/build}" && pwd)
 shift || true
 acceptance=${PELORN_ACCEPTANCE:-$root/../shared/acceptance}
 [ -f "$acceptance/run.py" ] || acceptance=/work/shared/acceptance
