@@ -35,7 +35,7 @@ Completion ReturnStatement::execute(RunContext &run)
         drop(result);
         return c;
     }
-    return raise(run, TransferCode::Return, &result, value->source, value->line);
+    return raiseWith(run, TransferCode::Return, result, value->source, value->line);
 }
 
 Completion ThrowStatement::execute(RunContext &run)

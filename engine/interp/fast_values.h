@@ -8,9 +8,13 @@
 
 namespace pelorn::interp {
 
+// No type, integer, float or boolean: a bit test over the codes from
+// integer on (1000, 1001, 1003 set; 1002 is string), or no type at all.
 inline bool isScalar(int32_t type)
 {
-    return type == PELORN_UNDEFINED || type == PELORN_INTEGER || type == PELORN_FLOAT || type == PELORN_BOOLEAN;
+    uint32_t fromInteger = static_cast<uint32_t>(type) - PELORN_INTEGER;
+    constexpr uint32_t kScalarCodes = 0b1011; // integer, float, -, boolean
+    return fromInteger < 4 ? ((kScalarCodes >> fromInteger) & 1) != 0 : type == PELORN_UNDEFINED;
 }
 
 // value::release.
@@ -76,24 +80,18 @@ inline ScriptValue integerValue(int64_t n)
 }
 
 // value::move: destination takes source's value (what it held is
-// released) and source is left empty. A scalar goes over field by field,
-// which the processor forwards from the stores that just built it.
+// released) and source is left empty. A scalar's record goes over whole;
+// marking the type and the release hook is enough to make it empty, as it
+// owns no payload.
 inline void moveValue(ScriptValue &source, ScriptValue &destination)
 {
     drop(destination);
+    destination = source;
     if (isScalar(source.type)) {
-        destination.type = source.type;
-        destination.u.integer = source.u.integer;
-        destination.getProperty = source.getProperty;
-        destination.setProperty = source.setProperty;
-        destination.release = source.release;
-        destination.copy = source.copy;
-        destination.freeBlock = source.freeBlock;
         source.type = PELORN_UNDEFINED;
         source.release = nullptr;
         return;
     }
-    destination = source;
     value::clear(source);
 }
 

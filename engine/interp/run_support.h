@@ -18,6 +18,20 @@ inline const char *fileOf(const Expression *node) { return pathOf(node->source);
 // a null value is a transfer without one (break, exit).
 Completion raise(RunContext &run, TransferCode code, ScriptValue *value, const SourceFile *source, int32_t line,
                  const char *routine = nullptr);
+// raise, for a value the caller gives up whole: a record about to go out
+// of scope, which need not be cleared.
+inline Completion raiseWith(RunContext &run, TransferCode code, const ScriptValue &value, const SourceFile *source,
+                            int32_t line)
+{
+    Transfer &t = run.transfer;
+    t.code = code;
+    t.hasValue = true;
+    t.value = value;
+    t.routineName = nullptr;
+    t.source = source;
+    t.line = line;
+    return Completion::Transfer;
+}
 // Ends a pending transfer whose handler needs nothing from it.
 void dropTransfer(RunContext &run);
 
@@ -38,6 +52,17 @@ inline bool handOver(ScriptValue &source, ScriptValue &destination)
 {
     if (isScalar(source.type) && source.copy == nullptr && source.release == nullptr && &source != &destination) {
         moveValue(source, destination);
+        return true;
+    }
+    return handOverValue(source, destination);
+}
+// handOver into a record known to be empty: a scalar goes over whole and
+// nothing needs releasing first.
+inline bool handOverToEmpty(ScriptValue &source, ScriptValue &destination)
+{
+    if (isScalar(source.type) && source.copy == nullptr && source.release == nullptr) {
+        destination = source;
+        source.type = PELORN_UNDEFINED;
         return true;
     }
     return handOverValue(source, destination);

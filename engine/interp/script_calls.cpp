@@ -52,7 +52,7 @@ Completion takeReturn(RunContext &run, RoutineDefinition &routine, ScriptValue *
         return Completion::Failed;
     }
     t.hasValue = false;
-    return handOver(t.value, *result) ? Completion::Normal : Completion::Failed;
+    return handOverToEmpty(t.value, *result) ? Completion::Normal : Completion::Failed;
 }
 
 // Runs the routine's body in the directory of the file that holds the call.
@@ -69,10 +69,11 @@ Completion invoke(RunContext &run, RoutineDefinition &routine, ScriptValue *resu
 }
 
 // Parameter k gets argument k's value; the slot is not needed any more.
+// The opened frame left every parameter empty.
 void bindParameters(RoutineDefinition &routine, ArgumentSet &arguments)
 {
     for (uint32_t k = 0; k < routine.parameterCount; ++k)
-        handOver(arguments.slots()[k].value, routine.parameters[k]->c.value);
+        handOverToEmpty(arguments.slots()[k].value, routine.parameters[k]->c.value);
 }
 
 // After a call that ended normally: each argument written as a variable
