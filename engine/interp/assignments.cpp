@@ -60,6 +60,18 @@ Completion AssignStatement::execute(RunContext &run)
         // x = x + e would copy x, link e behind the copy and drop the old
         // x; linking e behind x itself gives the same value.
         auto *sum = static_cast<ArithmeticExpr *>(value);
+        const ScriptValue *piece = sum->right->leaf;
+        if (stored.type == PELORN_STRING && piece != nullptr && piece != &stored && piece->type == PELORN_STRING &&
+            piece->copy == nullptr && piece->release == nullptr) {
+            // A string variable or literal: its text is copied straight
+            // from where it is, without a copy of the value.
+            if (!joinedLengthFits(stored, *piece)) {
+                api::WriteMessage(msg::kJoinTooLong, fileOf(sum), sum->line);
+                return Completion::Failed;
+            }
+            appendInPlace(stored, *piece);
+            return Completion::Normal;
+        }
         ScriptValue right = value::empty();
         Completion c = evaluateInto(run, sum->right, right);
         if (c != Completion::Normal) {
@@ -72,7 +84,8 @@ Completion AssignStatement::execute(RunContext &run)
                 api::WriteMessage(msg::kJoinTooLong, fileOf(sum), sum->line);
                 return Completion::Failed;
             }
-            concatenate(stored, right);
+            appendInPlace(stored, right);
+            drop(right);
             return Completion::Normal;
         }
         if (right.type == stored.type && right.release == nullptr && right.copy == nullptr) {

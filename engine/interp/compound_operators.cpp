@@ -8,6 +8,7 @@
 #include "interp/run_support.h"
 #include "interp/string_values.h"
 
+#include <cstdlib>
 #include <cstring>
 
 namespace pelorn::interp {
@@ -52,6 +53,12 @@ void appendBytes(ScriptValue &stored, const ScriptValue &right)
     stored.u.bytes.length = n + tailLength;
 }
 
+// Blocks the engine frees its own way: its texts may grow in place.
+bool isEngineString(const ScriptValue &v)
+{
+    return v.freeBlock == nullptr && v.release == nullptr && v.copy == nullptr;
+}
+
 ArrayElement *newElement()
 {
     auto *element = static_cast<ArrayElement *>(zalloc(sizeof(ArrayElement)));
@@ -64,8 +71,11 @@ ArrayElement *newElement()
 void appendToArray(ScriptValue &stored, ScriptValue &right)
 {
     if (right.type != PELORN_ARRAY) {
-        ArrayElement *element = newElement();
+        // Every field is written here: the block needs no zeroing. It is
+        // freed with zfree like any element.
+        auto *element = static_cast<ArrayElement *>(std::malloc(sizeof(ArrayElement)));
         element->value = right;
+        element->next = nullptr;
         value::clear(right);
         arrays::append(stored, element, element, 1);
         return;
@@ -111,6 +121,8 @@ bool applyCompound(CompoundOperator op, ScriptValue &stored, ScriptValue &right,
             stored.u.integer = wrap(static_cast<uint64_t>(a) + static_cast<uint64_t>(b));
         else if (real)
             stored.u.real += right.u.real;
+        else if (stored.type == PELORN_STRING && isEngineString(stored))
+            appendInPlace(stored, right);
         else if (stored.type == PELORN_STRING)
             concatenate(stored, right);
         else if (stored.type == PELORN_BYTEARRAY)

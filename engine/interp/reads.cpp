@@ -106,7 +106,7 @@ Completion readItem(const IndexExpr &node, ScriptValue &source, bool temporary, 
     }
     if (temporary)
         return handOver(element->value, *result) ? Completion::Normal : Completion::Failed;
-    return value::copy(element->value, *result) ? Completion::Normal : Completion::Failed;
+    return duplicate(element->value, *result) ? Completion::Normal : Completion::Failed;
 }
 
 } // namespace

@@ -15,6 +15,7 @@
 #include "value/chain.h"
 #include "value/value.h"
 
+#include <cstdlib>
 #include <cstring>
 
 namespace pelorn::interp {
@@ -30,6 +31,11 @@ struct Remembered {
     StringChunk *last = nullptr;   // the chain's last segment
     StringChunk *segment = nullptr; // a heap segment read last ...
     uint64_t start = 0;             // ... and the index of its first character
+    // The text block of the last segment when appendInPlace made it, so
+    // that further appends fill it instead of linking a segment each.
+    char *room = nullptr;
+    size_t used = 0;     // characters in it
+    size_t capacity = 0; // bytes of the block, the NUL included
 };
 
 Remembered chains[kRememberedCount];
@@ -43,7 +49,7 @@ Remembered &entryFor(StringChunk *second)
             return r;
     Remembered &r = chains[nextVictim];
     nextVictim = (nextVictim + 1) % kRememberedCount;
-    r = Remembered{second, value::chain::segmentReleaseCount, second, nullptr, 0};
+    r = Remembered{second, value::chain::segmentReleaseCount, second, nullptr, 0, nullptr, 0, 0};
     return r;
 }
 
@@ -145,6 +151,69 @@ void concatenate(ScriptValue &left, ScriptValue &right)
     }
     l.length += r.length;
     value::clear(right);
+}
+
+} // namespace pelorn::interp
+
+namespace pelorn::interp {
+
+namespace {
+
+// A segment's block grows to twice what it must hold, so that appending
+// n pieces copies O(n) characters in all.
+constexpr size_t kGrowthFactor = 2;
+
+// Copies the text of every segment of `from` behind the `used` characters
+// of r's room, growing the block when needed; the room stays terminated.
+void fillRoom(Remembered &r, const StringChunk *from)
+{
+    for (const StringChunk *c = from; c != nullptr; c = c->next) {
+        size_t n = textLength(c);
+        if (n == 0)
+            continue;
+        if (r.used + n + 1 > r.capacity) {
+            size_t capacity = kGrowthFactor * (r.used + n + 1);
+            r.room = static_cast<char *>(std::realloc(r.room, capacity));
+            r.capacity = capacity;
+            r.last->text = r.room;
+        }
+        std::memcpy(r.room + r.used, c->text, n);
+        r.used += n;
+    }
+    r.room[r.used] = '\0';
+}
+
+} // namespace
+
+void appendInPlace(ScriptValue &left, const ScriptValue &right)
+{
+    auto &l = left.u.string;
+    StringChunk *second = l.first.next;
+    if (second != nullptr) {
+        Remembered &r = entryFor(second);
+        StringChunk *last = lastSegment(left);
+        if (r.room != nullptr && r.last == last && last->text == r.room) {
+            fillRoom(r, &right.u.string.first);
+            l.length += right.u.string.length;
+            return;
+        }
+    }
+    // A new last segment whose block fits the text exactly: it grows only
+    // when this chain is appended to again.
+    size_t n = 0;
+    for (const StringChunk *c = &right.u.string.first; c != nullptr; c = c->next)
+        n += textLength(c);
+    auto *segment = static_cast<StringChunk *>(zalloc(sizeof(StringChunk)));
+    segment->text = static_cast<char *>(std::malloc(n + 1));
+    segment->next = nullptr;
+    lastSegment(left)->next = segment;
+    Remembered &r = entryFor(l.first.next);
+    r.last = segment;
+    r.room = segment->text;
+    r.used = 0;
+    r.capacity = n + 1;
+    fillRoom(r, &right.u.string.first);
+    l.length += right.u.string.length;
 }
 
 } // namespace pelorn::interp

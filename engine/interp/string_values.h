@@ -18,6 +18,12 @@ bool joinedLengthFits(const ScriptValue &left, const ScriptValue &right);
 // Links right's chain behind left's (both strings); right is left empty.
 void concatenate(ScriptValue &left, ScriptValue &right);
 
+// Appends a copy of right's text (a string; it is left as it is) behind
+// left's (an engine string, see adoptAsEngineString). Repeated appends to
+// one chain fill a block that grows geometrically instead of linking a
+// segment each.
+void appendInPlace(ScriptValue &left, const ScriptValue &right);
+
 // The character at index (0-based, counted across segments) of a string,
 // or null past the end of its chain. Reading a long chain in order costs
 // one step per character.

@@ -82,6 +82,61 @@ TEST(StringPositions, CharactersAcrossSegmentsInAnyOrder)
     value::release(s);
 }
 
+// Appending in place must give every chain exactly the text and length
+// that linking a copy of the piece gives, while chains outnumber the
+// remembered ones, characters are read in between, and a copy is taken
+// mid-way.
+TEST(StringAppends, InPlaceMatchesLinkingACopy)
+{
+    constexpr int kChains = 6; // more than the positions remembered at once
+    ScriptValue grown[kChains], linked[kChains];
+    for (int k = 0; k < kChains; ++k) {
+        grown[k] = value::makeString(k % 2 == 0 ? "" : "start");
+        linked[k] = value::makeString(k % 2 == 0 ? "" : "start");
+    }
+    const std::string longPiece(300, 'L');
+    ScriptValue pieces[] = {segmented({"ab"}), segmented({"x", "", "yz"}), segmented({""}),
+                            segmented({longPiece.c_str()}), segmented({"q"})};
+    auto text = [](const ScriptValue &v) {
+        char *joined = value::chain::join(v.u.string);
+        std::string t = joined;
+        zfree(joined);
+        return t;
+    };
+    ScriptValue snapshot = value::empty();
+    std::string snapshotText;
+    uint32_t seed = 7;
+    for (int step = 0; step < 400; ++step) {
+        seed = seed * 1103515245 + 12345;
+        int k = static_cast<int>(seed >> 8) % kChains;
+        const ScriptValue &piece = pieces[(seed >> 16) % 5];
+        interp::appendInPlace(grown[k], piece);
+        ScriptValue copy = value::empty();
+        ASSERT_TRUE(value::copy(piece, copy));
+        interp::concatenate(linked[k], copy);
+        ASSERT_EQ(grown[k].u.string.length, linked[k].u.string.length) << step;
+        uint64_t at = (seed >> 4) % (linked[k].u.string.length + 1);
+        char *g = interp::characterAt(grown[k], at), *l = interp::characterAt(linked[k], at);
+        ASSERT_EQ(g == nullptr, l == nullptr) << step;
+        if (g != nullptr) {
+            ASSERT_EQ(*g, *l) << step;
+        }
+        if (step == 200) {
+            ASSERT_TRUE(value::copy(grown[k], snapshot));
+            snapshotText = text(snapshot);
+        }
+    }
+    for (int k = 0; k < kChains; ++k) {
+        EXPECT_EQ(text(grown[k]), text(linked[k])) << k;
+        value::release(grown[k]);
+        value::release(linked[k]);
+    }
+    EXPECT_EQ(text(snapshot), snapshotText); // appends after the copy left it alone
+    value::release(snapshot);
+    for (ScriptValue &p : pieces)
+        value::release(p);
+}
+
 ScriptValue arrayOf(int n)
 {
     ScriptValue a = value::makeEmptyArray();
