@@ -42,20 +42,19 @@ uint8_t classify(const AssignStatement &s)
 
 } // namespace
 
-Completion AssignStatement::execute(RunContext &run)
+namespace {
+
+// Every form but the integer one; out of line, so that the integer form
+// runs without this one's stack frame.
+[[gnu::noinline]] Completion assignEvaluated(AssignStatement &s, RunContext &run)
 {
-    if (shape == kUnclassified)
-        shape = classify(*this);
+    if (s.shape == kUnclassified)
+        s.shape = classify(s);
+    VariableExpr *target = s.target;
+    Expression *value = s.value;
     ScriptValue &stored = *target->binding;
-    int64_t n;
-    if (!target->isConstant && !target->isReadOnly && stored.release == nullptr && isScalar(stored.type) &&
-        peekInteger(value, n)) {
-        // Integer arithmetic over integers straight into a scalar variable.
-        setInteger(stored, n);
-        return Completion::Normal;
-    }
     ScriptValue v = value::empty();
-    if (shape == kSelfAppend && (stored.type == PELORN_STRING || stored.type == PELORN_ARRAY) &&
+    if (s.shape == kSelfAppend && (stored.type == PELORN_STRING || stored.type == PELORN_ARRAY) &&
         isEngineValue(stored)) {
         // x = x + e would copy x, link e behind the copy and drop the old
         // x; linking e behind x itself gives the same value.
@@ -111,7 +110,7 @@ Completion AssignStatement::execute(RunContext &run)
         api::WriteMessage(msg::kAssignUntyped, fileOf(value), value->line, target->name.c_str());
         return Completion::Failed;
     }
-    if (target->isConstant && !declaration) {
+    if (target->isConstant && !s.declaration) {
         drop(v);
         api::WriteMessage(msg::kAssignConstant, fileOf(target), target->line, target->name.c_str());
         return Completion::Failed;
@@ -123,6 +122,21 @@ Completion AssignStatement::execute(RunContext &run)
     }
     moveValue(v, stored);
     return Completion::Normal;
+}
+
+} // namespace
+
+Completion AssignStatement::execute(RunContext &run)
+{
+    ScriptValue &stored = *target->binding;
+    int64_t n;
+    if (!target->isConstant && !target->isReadOnly && stored.release == nullptr && isScalar(stored.type) &&
+        peekInteger(value, n)) {
+        // Integer arithmetic over integers straight into a scalar variable.
+        setInteger(stored, n);
+        return Completion::Normal;
+    }
+    return assignEvaluated(*this, run);
 }
 
 Completion CompoundAssignStatement::execute(RunContext &run)

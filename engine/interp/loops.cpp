@@ -62,37 +62,44 @@ void setCounter(ScriptValue &counter, int64_t n)
     counter.u.integer = n;
 }
 
+// The truth of a condition that must be evaluated; out of line, so that
+// a folded condition runs without this one's stack frame. False when the
+// condition did not complete (c says how).
+[[gnu::noinline]] bool evaluateIfCondition(RunContext &run, Expression *condition, bool &truth, Completion &c)
+{
+    ScriptValue v = value::empty();
+    c = evaluateInto(run, condition, v);
+    if (c != Completion::Normal) {
+        drop(v);
+        return false;
+    }
+    switch (v.type) {
+    case PELORN_BOOLEAN:
+        truth = v.u.boolean == 1; // only the byte 1 counts as true here
+        return true;
+    case PELORN_INTEGER:
+        truth = v.u.integer != 0;
+        return true;
+    case PELORN_FLOAT:
+        truth = !(v.u.real == 0.0);
+        return true;
+    default:
+        drop(v);
+        api::WriteMessage(msg::kIfCondition, fileOf(condition), condition->line);
+        c = Completion::Failed;
+        return false;
+    }
+}
+
 } // namespace
 
 Completion IfStatement::execute(RunContext &run)
 {
-    bool known;
-    if (peekTruth(condition, known)) {
-        if (known)
-            return thenBlock->execute(run);
-        return elseBlock != nullptr ? elseBlock->execute(run) : Completion::Normal;
-    }
-    ScriptValue v = value::empty();
-    Completion c = evaluateInto(run, condition, v);
-    if (c != Completion::Normal) {
-        drop(v);
-        return c;
-    }
     bool truth;
-    switch (v.type) {
-    case PELORN_BOOLEAN:
-        truth = v.u.boolean == 1; // only the byte 1 counts as true here
-        break;
-    case PELORN_INTEGER:
-        truth = v.u.integer != 0;
-        break;
-    case PELORN_FLOAT:
-        truth = !(v.u.real == 0.0);
-        break;
-    default:
-        drop(v);
-        api::WriteMessage(msg::kIfCondition, fileOf(condition), condition->line);
-        return Completion::Failed;
+    if (!peekTruth(condition, truth)) {
+        Completion c;
+        if (!evaluateIfCondition(run, condition, truth, c))
+            return c;
     }
     if (truth)
         return thenBlock->execute(run);
@@ -180,6 +187,7 @@ Completion ForStatement::execute(RunContext &run)
     }
     // Evaluating the stop may have run code that changed the counter.
     setCounter(current, first);
+    const ScriptValue *stopLeaf = stop->leaf;
     for (;;) {
         // The body may have stored something else than an integer.
         if (current.type != PELORN_INTEGER) {
@@ -201,7 +209,9 @@ Completion ForStatement::execute(RunContext &run)
             return Completion::Failed;
         }
         current.u.integer = static_cast<int64_t>(static_cast<uint64_t>(current.u.integer) + static_cast<uint64_t>(stepBy));
-        if (!evaluateInteger(run, stop, last, c)) {
+        if (stopLeaf != nullptr && stopLeaf->type == PELORN_INTEGER && stopLeaf->copy == nullptr) {
+            last = stopLeaf->u.integer; // a literal or a variable: read where it is
+        } else if (!evaluateInteger(run, stop, last, c)) {
             if (c == Completion::Normal) {
                 api::WriteMessage(msg::kForStop, fileOf(stop), stop->line);
                 return Completion::Failed;
