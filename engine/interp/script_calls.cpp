@@ -34,21 +34,20 @@ RoutineDefinition *findRoutine(RoutineDefinition *list, const std::string &name)
 Completion takeReturn(RunContext &run, RoutineDefinition &routine, ScriptValue *result)
 {
     Transfer &t = run.transfer;
-    const char *file = pathOf(t.source);
     if (!routine.isFunction) {
         if (!t.hasValue)
             return Completion::Normal;
         dropTransfer(run);
-        api::WriteMessage(msg::kProcedureReturnsValue, file, t.line);
+        api::WriteMessage(msg::kProcedureReturnsValue, pathOf(t.source), t.line);
         return Completion::Failed;
     }
     if (!t.hasValue) {
-        api::WriteMessage(msg::kFunctionMustReturn, file, t.line, routine.name.c_str());
+        api::WriteMessage(msg::kFunctionMustReturn, pathOf(t.source), t.line, routine.name.c_str());
         return Completion::Failed;
     }
     if (t.value.type == PELORN_UNDEFINED) {
         dropTransfer(run);
-        api::WriteMessage(msg::kFunctionReturnUntyped, file, t.line, routine.name.c_str());
+        api::WriteMessage(msg::kFunctionReturnUntyped, pathOf(t.source), t.line, routine.name.c_str());
         return Completion::Failed;
     }
     t.hasValue = false;
@@ -93,19 +92,19 @@ Completion call(RunContext &run, const CallSite &site)
     Completion c = arguments.evaluate(run);
     if (c != Completion::Normal)
         return c;
-    const char *file = pathOf(site.source);
     RoutineDefinition *routine = site.resolved;
     if (routine == nullptr) {
         routine = findRoutine(function ? run.script->functions : run.script->procedures, site.name);
         if (routine == nullptr) {
-            api::WriteMessage(function ? msg::kFunctionNotFound : msg::kProcedureNotFound, file, site.line,
+            api::WriteMessage(function ? msg::kFunctionNotFound : msg::kProcedureNotFound, pathOf(site.source), site.line,
                               site.name.c_str());
             return Completion::Failed;
         }
         site.resolved = routine;
     }
     if (routine->parameterCount != arguments.count()) {
-        api::WriteMessage(function ? msg::kFunctionArgumentCount : msg::kProcedureArgumentCount, file, site.line,
+        api::WriteMessage(function ? msg::kFunctionArgumentCount : msg::kProcedureArgumentCount, pathOf(site.source),
+                          site.line,
                           static_cast<int>(routine->parameterCount), routine->name.c_str());
         return Completion::Failed;
     }
@@ -113,7 +112,7 @@ Completion call(RunContext &run, const CallSite &site)
     // nests native frames: both limits end a runaway recursion.
     bool framed = routine->symbolCount > 0;
     if (nativeStackExhausted(run) || (framed && !openFrame(run.script->callStack, *routine))) {
-        api::WriteMessage(function ? msg::kFunctionDepth : msg::kProcedureDepth, file, site.line,
+        api::WriteMessage(function ? msg::kFunctionDepth : msg::kProcedureDepth, pathOf(site.source), site.line,
                           routine->name.c_str());
         return Completion::Failed;
     }
