@@ -36,6 +36,9 @@ struct Transfer {
     const char *routineName; // built-in exceptions: the routine that threw
     const SourceFile *source;
     int32_t line;
+    // A function's return: the value is already in the call's result
+    // record (RunContext::returnSlot), not in `value`.
+    bool valueInResult = false;
 };
 
 // Everything a run needs that is not in the tree. One per run entry call.
@@ -45,6 +48,9 @@ struct RunContext {
     // Deepest native stack address that calls may still use; below it a
     // call fails with the "maximum call depth reached" message.
     const char *stackLimit = nullptr;
+    // The result record of the innermost running function call; null in
+    // procedures and the main block. `return` evaluates straight into it.
+    ScriptValue *returnSlot = nullptr;
     DirectoryTracker directory;
 };
 

@@ -29,6 +29,22 @@ Completion ReturnStatement::execute(RunContext &run)
 {
     if (value == nullptr) // exit
         return raise(run, TransferCode::Return, nullptr, source, line);
+    if (ScriptValue *slot = run.returnSlot) {
+        // In a function: the value goes straight where the call wants it.
+        Completion c = evaluateInto(run, value, *slot);
+        if (c != Completion::Normal) {
+            drop(*slot);
+            return c;
+        }
+        Transfer &t = run.transfer;
+        t.code = TransferCode::Return;
+        t.hasValue = true;
+        t.valueInResult = true;
+        t.routineName = nullptr;
+        t.source = value->source;
+        t.line = value->line;
+        return Completion::Transfer;
+    }
     ScriptValue result = value::empty();
     Completion c = evaluateInto(run, value, result);
     if (c != Completion::Normal) {

@@ -13,6 +13,7 @@ Completion raise(RunContext &run, TransferCode code, ScriptValue *value, const S
     Transfer &t = run.transfer;
     t.code = code;
     t.hasValue = value != nullptr;
+    t.valueInResult = false;
     if (value != nullptr) {
         t.value = *value;
         value::clear(*value);

@@ -26,6 +26,7 @@ inline Completion raiseWith(RunContext &run, TransferCode code, const ScriptValu
     Transfer &t = run.transfer;
     t.code = code;
     t.hasValue = true;
+    t.valueInResult = false;
     t.value = value;
     t.routineName = nullptr;
     t.source = source;

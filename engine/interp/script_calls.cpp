@@ -29,6 +29,20 @@ RoutineDefinition *findRoutine(RoutineDefinition *list, const std::string &name)
     return nullptr;
 }
 
+// A returned value whose copy would differ from itself (a module's copy
+// hook) is replaced by its copy, as a hand-over would. False when the
+// copy failed (its message has been delivered).
+bool keepAsCopy(ScriptValue &v)
+{
+    if ((v.copy == nullptr && v.release == nullptr && isScalar(v.type)) || copiesPlainly(v))
+        return true;
+    ScriptValue returned = value::empty();
+    bool ok = value::copy(v, returned);
+    drop(v);
+    v = returned;
+    return ok;
+}
+
 // A return that reached the routine's invocation: a procedure ends (exit)
 // or refuses a value; a function takes its value.
 Completion takeReturn(RunContext &run, RoutineDefinition &routine, ScriptValue *result)
@@ -45,6 +59,16 @@ Completion takeReturn(RunContext &run, RoutineDefinition &routine, ScriptValue *
         api::WriteMessage(msg::kFunctionMustReturn, pathOf(t.source), t.line, routine.name.c_str());
         return Completion::Failed;
     }
+    if (t.valueInResult) {
+        t.hasValue = false;
+        t.valueInResult = false;
+        if (result->type == PELORN_UNDEFINED) {
+            drop(*result);
+            api::WriteMessage(msg::kFunctionReturnUntyped, pathOf(t.source), t.line, routine.name.c_str());
+            return Completion::Failed;
+        }
+        return keepAsCopy(*result) ? Completion::Normal : Completion::Failed;
+    }
     if (t.value.type == PELORN_UNDEFINED) {
         dropTransfer(run);
         api::WriteMessage(msg::kFunctionReturnUntyped, pathOf(t.source), t.line, routine.name.c_str());
@@ -60,7 +84,10 @@ Completion invoke(RunContext &run, RoutineDefinition &routine, ScriptValue *resu
     const std::string *saved = run.directory.wanted();
     if (callSource != nullptr)
         run.directory.want(&callSource->directory);
+    ScriptValue *outerSlot = run.returnSlot;
+    run.returnSlot = result;
     Completion c = routine.body->execute(run);
+    run.returnSlot = outerSlot;
     if (c == Completion::Transfer && run.transfer.code == TransferCode::Return)
         c = takeReturn(run, routine, result);
     run.directory.want(saved);

@@ -163,6 +163,10 @@ TEST_F(CallsTest, CallFailuresReportTheirMessages)
     routine("Nothing", true, {}, {}, block({}));
     routine("Leave", true, {}, {}, block({at(new ReturnStatement(nullptr), 5)}));
     routine("Proc", false, {}, {}, block({ret(integer(5, 6), 6)}));
+    // A procedure called from a function may not return into the function's result.
+    routine("Wrap", true, {}, {}, block({callProcedure("Proc", {}), ret(integer(1))}));
+    SymbolEntry *unset = entry("unset");
+    routine("Blank", true, {}, {unset}, block({ret(at(var(unset), 8), 8)}));
     SymbolEntry *x = global("x");
     struct Case {
         Statement *statement;
@@ -175,6 +179,8 @@ TEST_F(CallsTest, CallFailuresReportTheirMessages)
          "(7) : Error on operator \"=\" for variable x : Right expression has no type."},
         {assign(x, callFunction("Leave", {})), "(5) : You must return a value from function Leave"},
         {callProcedure("Proc", {}), "(6) : Can't return a value from a procedure. Use a function instead."},
+        {assign(x, callFunction("Wrap", {})), "(6) : Can't return a value from a procedure. Use a function instead."},
+        {assign(x, callFunction("Blank", {})), "(8) : Returned value from function Blank has no type."},
     };
     for (Case &c : cases) {
         delete script->mainBlock;
