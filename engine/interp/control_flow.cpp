@@ -1,24 +1,9 @@
-// Blocks and the statements that leave the normal order: break, return,
+// The statements that leave the normal order: break, return,
 // exit, throw, and try/catch, which handles the three exception codes.
-#include "api/unattended.h"
 #include "interp/fast_values.h"
 #include "interp/run_support.h"
 
 namespace pelorn::interp {
-
-Completion BlockStatement::execute(RunContext &run)
-{
-#ifdef PELORN_RUN_BUDGET
-    if (!api::chargeRunBudget())
-        return Completion::Failed;
-#endif
-    for (Statement *statement : statements) {
-        Completion c = statement->execute(run);
-        if (c != Completion::Normal)
-            return c;
-    }
-    return Completion::Normal;
-}
 
 Completion BreakStatement::execute(RunContext &run)
 {

@@ -122,13 +122,19 @@ inline bool peekTruth(const Expression *e, bool &out)
 }
 
 // Evaluates an expression into `out` (empty on entry). A variable or a
-// literal holding a scalar is copied straight from where it is, without
-// the call through the node.
+// literal holding a scalar is copied straight from where it is, and
+// integer arithmetic over such leaves is folded, without the call through
+// the node's evaluate.
 inline Completion evaluateInto(RunContext &run, Expression *e, ScriptValue &out)
 {
     const ScriptValue *leaf = e->leaf;
     if (leaf != nullptr && leaf->copy == nullptr && isScalar(leaf->type)) {
         out = *leaf;
+        return Completion::Normal;
+    }
+    int64_t n;
+    if (e->folds == Expression::kFoldsInteger && e->peekIntegerNode(n)) {
+        setInteger(out, n);
         return Completion::Normal;
     }
     return e->evaluate(run, &out);

@@ -5,6 +5,7 @@
 // execute/evaluate. A node owns its children; its destructor is the release.
 #pragma once
 
+#include "api/unattended.h"
 #include "interp/completion.h"
 #include "pelorn.h"
 
@@ -475,5 +476,21 @@ struct RoutineDefinition {
     void *frames = nullptr;   // head of the saved-frame chain of active calls
     RoutineDefinition *next = nullptr; // procedure or function list, newest first
 };
+
+// Loops, ifs and calls run a block at every turn: inline, so that its
+// statements run without a call for the block itself.
+inline Completion BlockStatement::execute(RunContext &run)
+{
+#ifdef PELORN_FUZZING
+    if (!api::chargeRunBudget())
+        return Completion::Failed;
+#endif
+    for (Statement *statement : statements) {
+        Completion c = statement->execute(run);
+        if (c != Completion::Normal)
+            return c;
+    }
+    return Completion::Normal;
+}
 
 } // namespace pelorn::interp
