@@ -112,13 +112,15 @@ inline bool peekInteger(const Expression *e, int64_t &out)
         out = leaf->u.integer;
         return true;
     }
-    return e->folds == Expression::kFoldsInteger && e->peekIntegerNode(out);
+    // Only arithmetic nodes are marked: a direct call, not a virtual one.
+    return e->folds == Expression::kFoldsInteger && static_cast<const ArithmeticExpr *>(e)->peekIntegerNode(out);
 }
 
 // The truth of a comparison when it can be had without evaluating it.
 inline bool peekTruth(const Expression *e, bool &out)
 {
-    return e->folds == Expression::kFoldsTruth && e->peekTruth(out);
+    // Only comparison nodes are marked: a direct call, not a virtual one.
+    return e->folds == Expression::kFoldsTruth && static_cast<const ConditionExpr *>(e)->peekTruth(out);
 }
 
 // Evaluates an expression into `out` (empty on entry). A variable or a
@@ -133,7 +135,7 @@ inline Completion evaluateInto(RunContext &run, Expression *e, ScriptValue &out)
         return Completion::Normal;
     }
     int64_t n;
-    if (e->folds == Expression::kFoldsInteger && e->peekIntegerNode(n)) {
+    if (e->folds == Expression::kFoldsInteger && static_cast<const ArithmeticExpr *>(e)->peekIntegerNode(n)) {
         setInteger(out, n);
         return Completion::Normal;
     }

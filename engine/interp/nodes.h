@@ -82,7 +82,9 @@ public:
     // interpreter may read without a call; null for other kinds.
     const ScriptValue *leaf = nullptr;
     // Set at construction on the shapes whose peek may succeed, so that
-    // other shapes do not pay for a call that cannot.
+    // other shapes do not pay for a call that cannot. kFoldsInteger marks
+    // ArithmeticExpr nodes only and kFoldsTruth ConditionExpr nodes only:
+    // the peeks call them directly on that ground.
     enum Folds : uint8_t { kFoldsNothing = 0, kFoldsInteger, kFoldsTruth };
     Folds folds = kFoldsNothing;
 };
