@@ -125,12 +125,9 @@ bool computePurity(const Expression *e)
 
 } // namespace
 
-bool isPure(const Expression *e)
+bool decidePurity(const Expression *e)
 {
-    if (e == nullptr)
-        return true;
-    if (e->purity < 0)
-        e->purity = computePurity(e) ? 1 : 0;
+    e->purity = computePurity(e) ? 1 : 0;
     return e->purity == 1;
 }
 
