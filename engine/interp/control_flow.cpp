@@ -8,7 +8,7 @@ namespace pelorn::interp {
 
 Completion BlockStatement::execute(RunContext &run)
 {
-#ifdef PELORN_RUN_BUDGET
+#ifdef PELORN_FUZZING
     if (!api::chargeRunBudget())
         return Completion::Failed;
 #endif
