@@ -1,12 +1,15 @@
 #!/bin/bash
 # Installs what building, testing and running pelorn need (Debian 12, as root
-# or with sudo). Quiet when everything is there already.
+# or with sudo), and any further packages named as arguments. Quiet when
+# everything is there already.
+#   tools/install-deps.sh [PACKAGE]...
 set -euo pipefail
 
 packages=(
     build-essential cmake flex bison pkg-config python3
     libssl-dev libpcsclite-dev libgtest-dev
     pcscd vsmartcard-vpcd
+    "$@"
 )
 
 missing=()

@@ -65,15 +65,19 @@ int64_t integerPower(int64_t base, int64_t exponent)
     return static_cast<int64_t>(d);
 }
 
-ScriptValue joinBytes(const uint8_t *a, int32_t na, const uint8_t *b, int32_t nb)
+// False when the joined block could not be allocated.
+bool joinBytes(const uint8_t *a, int32_t na, const uint8_t *b, int32_t nb, ScriptValue &result)
 {
     int32_t n = na + nb;
     auto *block = static_cast<uint8_t *>(zalloc(n));
+    if (block == nullptr)
+        return false;
     if (na > 0)
         std::memcpy(block, a, static_cast<size_t>(na));
     if (nb > 0)
         std::memcpy(block + na, b, static_cast<size_t>(nb));
-    return value::adoptBytes(block, n);
+    result = value::adoptBytes(block, n);
+    return true;
 }
 
 // The element values of both arrays in order, as one new array. Plain
@@ -149,14 +153,18 @@ Completion add(const ArithmeticExpr &node, ScriptValue &l, ScriptValue &r, Scrip
         *result = l;
         value::setDefaultHooks(*result);
         value::clear(l);
-    } else if (lt == PELORN_BYTEARRAY && rt == PELORN_BYTEARRAY) {
-        *result = joinBytes(l.u.bytes.data, l.u.bytes.length, r.u.bytes.data, r.u.bytes.length);
-    } else if (lt == PELORN_INTEGER && rt == PELORN_BYTEARRAY) {
-        auto byte = static_cast<uint8_t>(l.u.integer);
-        *result = joinBytes(&byte, 1, r.u.bytes.data, r.u.bytes.length);
-    } else if (lt == PELORN_BYTEARRAY && rt == PELORN_INTEGER) {
-        auto byte = static_cast<uint8_t>(r.u.integer);
-        *result = joinBytes(l.u.bytes.data, l.u.bytes.length, &byte, 1);
+    } else if ((lt == PELORN_BYTEARRAY || lt == PELORN_INTEGER) && (rt == PELORN_BYTEARRAY || rt == PELORN_INTEGER)) {
+        // One side at least is a byte array; an integer joins as one byte.
+        uint8_t leftByte = static_cast<uint8_t>(l.u.integer), rightByte = static_cast<uint8_t>(r.u.integer);
+        bool joined = lt == PELORN_BYTEARRAY
+                          ? joinBytes(l.u.bytes.data, l.u.bytes.length, rt == PELORN_BYTEARRAY ? r.u.bytes.data : &rightByte,
+                                      rt == PELORN_BYTEARRAY ? r.u.bytes.length : 1, *result)
+                          : joinBytes(&leftByte, 1, r.u.bytes.data, r.u.bytes.length, *result);
+        if (!joined) {
+            drop(l);
+            drop(r);
+            return fail(msg::kJoinNoMemory, at);
+        }
     } else if (lt == PELORN_ARRAY && rt == PELORN_ARRAY) {
         *result = joinArrays(l, r);
     } else if (lt == PELORN_STRING || rt == PELORN_STRING) {

@@ -68,7 +68,10 @@ namespace {
                 api::WriteMessage(msg::kJoinTooLong, fileOf(sum), sum->line);
                 return Completion::Failed;
             }
-            appendInPlace(stored, *piece);
+            if (!appendInPlace(stored, *piece)) {
+                api::WriteMessage(msg::kJoinNoMemory, fileOf(sum->left), sum->left->line);
+                return Completion::Failed;
+            }
             return Completion::Normal;
         }
         ScriptValue right = value::empty();
@@ -83,8 +86,12 @@ namespace {
                 api::WriteMessage(msg::kJoinTooLong, fileOf(sum), sum->line);
                 return Completion::Failed;
             }
-            appendInPlace(stored, right);
+            bool appended = appendInPlace(stored, right);
             drop(right);
+            if (!appended) {
+                api::WriteMessage(msg::kJoinNoMemory, fileOf(sum->left), sum->left->line);
+                return Completion::Failed;
+            }
             return Completion::Normal;
         }
         if (right.type == stored.type && right.release == nullptr && right.copy == nullptr) {

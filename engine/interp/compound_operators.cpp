@@ -25,6 +25,12 @@ bool incompatible(CompoundOperator op, const char *variable, const Expression *a
     return false;
 }
 
+bool noMemoryForJoin(const Expression *at)
+{
+    api::WriteMessage(msg::kJoinNoMemory, fileOf(at), at->line);
+    return false;
+}
+
 bool divisionByZero(const Expression *at)
 {
     api::WriteMessage(msg::kDivisionByZero, fileOf(at), at->line);
@@ -32,14 +38,17 @@ bool divisionByZero(const Expression *at)
 }
 
 // Stored bytes followed by the right bytes, or by the right integer's low
-// 8 bits, in a new buffer.
-void appendBytes(ScriptValue &stored, const ScriptValue &right)
+// 8 bits, in a new buffer. False, with stored unchanged, when the buffer
+// could not be allocated.
+bool appendBytes(ScriptValue &stored, const ScriptValue &right)
 {
     uint8_t byte = static_cast<uint8_t>(right.u.integer);
     const uint8_t *tail = right.type == PELORN_INTEGER ? &byte : right.u.bytes.data;
     int32_t tailLength = right.type == PELORN_INTEGER ? 1 : right.u.bytes.length;
     int32_t n = stored.u.bytes.length;
     auto *block = static_cast<uint8_t *>(zalloc(n + tailLength));
+    if (block == nullptr)
+        return false;
     if (n > 0)
         std::memcpy(block, stored.u.bytes.data, static_cast<size_t>(n));
     if (tailLength > 0)
@@ -51,6 +60,7 @@ void appendBytes(ScriptValue &stored, const ScriptValue &right)
     stored.freeBlock = nullptr; // the new block is the engine's
     stored.u.bytes.data = block;
     stored.u.bytes.length = n + tailLength;
+    return true;
 }
 
 // Blocks the engine frees its own way: its texts may grow in place.
@@ -122,11 +132,11 @@ bool applyCompound(CompoundOperator op, ScriptValue &stored, ScriptValue &right,
         else if (real)
             stored.u.real += right.u.real;
         else if (stored.type == PELORN_STRING && isEngineString(stored))
-            appendInPlace(stored, right);
+            ok = appendInPlace(stored, right) || noMemoryForJoin(at);
         else if (stored.type == PELORN_STRING)
             concatenate(stored, right);
         else if (stored.type == PELORN_BYTEARRAY)
-            appendBytes(stored, right);
+            ok = appendBytes(stored, right) || noMemoryForJoin(at);
         else if (stored.type == PELORN_ARRAY)
             appendToArray(stored, right);
         else

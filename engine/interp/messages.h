@@ -43,6 +43,7 @@ inline constexpr char kAddSameType[] =
 // Strings and byte arrays hold their length in 32 bits.
 inline constexpr char kJoinTooLong[] =
     "%s(%d) : Runtime error : the result of the addition would be longer than 2147483647.";
+inline constexpr char kJoinNoMemory[] = "%s(%d) : Runtime error : not enough memory for the result of the addition.";
 inline constexpr char kAddMismatch[] = "%s(%d) : Can't perform addition with the given values.";
 inline constexpr char kOnlyPlusStrings[] = "%s(%d) : Only the operator + is allowed for strings.";
 inline constexpr char kOnlyPlusBytes[] = "%s(%d) : Only the operator + is allowed for bytearrays.";

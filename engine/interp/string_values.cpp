@@ -163,57 +163,77 @@ namespace {
 // n pieces copies O(n) characters in all.
 constexpr size_t kGrowthFactor = 2;
 
-// Copies the text of every segment of `from` behind the `used` characters
-// of r's room, growing the block when needed; the room stays terminated.
-void fillRoom(Remembered &r, const StringChunk *from)
+size_t chainTextLength(const StringChunk *from)
 {
+    size_t n = 0;
+    for (const StringChunk *c = from; c != nullptr; c = c->next)
+        n += textLength(c);
+    return n;
+}
+
+// Copies the n characters of the segments of `from` behind the `used`
+// characters of r's room, growing the block first when needed; the room
+// stays terminated. False, with nothing changed, when the block could not
+// grow.
+bool fillRoom(Remembered &r, const StringChunk *from, size_t n)
+{
+    if (r.used + n + 1 > r.capacity) {
+        size_t capacity = kGrowthFactor * (r.used + n + 1);
+        auto *grown = static_cast<char *>(std::realloc(r.room, capacity));
+        if (grown == nullptr)
+            return false;
+        r.room = grown;
+        r.capacity = capacity;
+        r.last->text = grown;
+    }
     for (const StringChunk *c = from; c != nullptr; c = c->next) {
-        size_t n = textLength(c);
-        if (n == 0)
-            continue;
-        if (r.used + n + 1 > r.capacity) {
-            size_t capacity = kGrowthFactor * (r.used + n + 1);
-            r.room = static_cast<char *>(std::realloc(r.room, capacity));
-            r.capacity = capacity;
-            r.last->text = r.room;
-        }
-        std::memcpy(r.room + r.used, c->text, n);
-        r.used += n;
+        size_t length = textLength(c);
+        if (length > 0)
+            std::memcpy(r.room + r.used, c->text, length);
+        r.used += length;
     }
     r.room[r.used] = '\0';
+    return true;
 }
 
 } // namespace
 
-void appendInPlace(ScriptValue &left, const ScriptValue &right)
+bool appendInPlace(ScriptValue &left, const ScriptValue &right)
 {
     auto &l = left.u.string;
+    const StringChunk *pieces = &right.u.string.first;
+    size_t n = chainTextLength(pieces);
     StringChunk *second = l.first.next;
     if (second != nullptr) {
         Remembered &r = entryFor(second);
         StringChunk *last = lastSegment(left);
         if (r.room != nullptr && r.last == last && last->text == r.room) {
-            fillRoom(r, &right.u.string.first);
+            if (!fillRoom(r, pieces, n))
+                return false;
             l.length += right.u.string.length;
-            return;
+            return true;
         }
     }
     // A new last segment whose block fits the text exactly: it grows only
     // when this chain is appended to again.
-    size_t n = 0;
-    for (const StringChunk *c = &right.u.string.first; c != nullptr; c = c->next)
-        n += textLength(c);
     auto *segment = static_cast<StringChunk *>(zalloc(sizeof(StringChunk)));
-    segment->text = static_cast<char *>(std::malloc(n + 1));
+    char *text = static_cast<char *>(std::malloc(n + 1));
+    if (segment == nullptr || text == nullptr) {
+        zfree(segment);
+        std::free(text);
+        return false;
+    }
+    segment->text = text;
     segment->next = nullptr;
     lastSegment(left)->next = segment;
     Remembered &r = entryFor(l.first.next);
     r.last = segment;
-    r.room = segment->text;
+    r.room = text;
     r.used = 0;
     r.capacity = n + 1;
-    fillRoom(r, &right.u.string.first);
+    fillRoom(r, pieces, n); // fits: nothing to grow
     l.length += right.u.string.length;
+    return true;
 }
 
 } // namespace pelorn::interp

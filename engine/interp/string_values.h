@@ -21,8 +21,8 @@ void concatenate(ScriptValue &left, ScriptValue &right);
 // Appends a copy of right's text (a string; it is left as it is) behind
 // left's (an engine string, see adoptAsEngineString). Repeated appends to
 // one chain fill a block that grows geometrically instead of linking a
-// segment each.
-void appendInPlace(ScriptValue &left, const ScriptValue &right);
+// segment each. False, with left unchanged, when memory ran out.
+bool appendInPlace(ScriptValue &left, const ScriptValue &right);
 
 // The character at index (0-based, counted across segments) of a string,
 // or null past the end of its chain. Reading a long chain in order costs

@@ -65,18 +65,29 @@ char *join(const Payload &s, uint32_t *length)
     return out;
 }
 
-void duplicate(const Payload &source, Payload &destination)
+bool duplicate(const Payload &source, Payload &destination)
 {
-    destination.first.text = source.first.text != nullptr ? zstrdup(source.first.text) : nullptr;
+    destination.first.text = nullptr;
     destination.first.next = nullptr;
+    destination.length = 0;
+    bool complete = source.first.text == nullptr || (destination.first.text = zstrdup(source.first.text)) != nullptr;
     StringChunk *tail = &destination.first;
-    for (const StringChunk *c = source.first.next; c != nullptr; c = c->next) {
+    for (const StringChunk *c = source.first.next; complete && c != nullptr; c = c->next) {
         auto *segment = static_cast<StringChunk *>(zalloc(sizeof(StringChunk)));
-        segment->text = c->text != nullptr ? zstrdup(c->text) : nullptr;
+        if (segment == nullptr) {
+            complete = false;
+            break;
+        }
         tail->next = segment;
         tail = segment;
+        complete = c->text == nullptr || (segment->text = zstrdup(c->text)) != nullptr;
+    }
+    if (!complete) {
+        free(destination, nullptr);
+        return false;
     }
     destination.length = source.length;
+    return true;
 }
 
 uint64_t segmentReleaseCount = 0;

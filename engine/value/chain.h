@@ -17,8 +17,9 @@ extern uint64_t segmentReleaseCount;
 
 // The whole string as one new NUL-terminated zalloc block.
 char *join(const Payload &s, uint32_t *length = nullptr);
-// Makes destination's chain an independent duplicate of source's.
-void duplicate(const Payload &source, Payload &destination);
+// Makes destination's chain an independent duplicate of source's. False,
+// with destination left empty, when memory ran out.
+bool duplicate(const Payload &source, Payload &destination);
 // Frees every text and every segment block after the first.
 void free(Payload &s, BlockFreeFn freeBlock);
 // Chain order: 1 when a orders before b, -1 after, 0 equal (bytes signed).

@@ -5,6 +5,9 @@
 namespace pelorn::value::messages {
 
 inline constexpr const char kUnknownTypeForAssignation[] = "Unknow type for assignation.";
+// A copy whose blocks could not be allocated: the run stops rather than go
+// on with a value that lost its contents.
+inline constexpr const char kNotEnoughMemoryToCopy[] = "Not enough memory to copy the value.";
 
 inline constexpr const char kStringToInteger[] = "Can't convert string to integer";
 inline constexpr const char kStringToIntegerOverflow[] = "Overflow occurred while converting string to integer";

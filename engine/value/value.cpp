@@ -141,20 +141,29 @@ bool copyArray(const ScriptValue &source, ScriptValue &destination)
 {
     ArrayElement *head = nullptr;
     ArrayElement **tail = &head;
+    bool complete = true;
     for (const ArrayElement *e = source.u.array; e != nullptr; e = e->next) {
         auto *element = static_cast<ArrayElement *>(zalloc(sizeof(ArrayElement)));
+        if (element == nullptr) {
+            api::WriteMessage("%s", messages::kNotEnoughMemoryToCopy);
+            complete = false;
+            break;
+        }
         *tail = element;
         tail = &element->next;
         if (!copy(e->value, element->value)) {
-            ScriptValue partial = makeEmptyArray();
-            partial.u.array = head;
-            release(partial);
-            head = nullptr;
+            complete = false;
             break;
         }
     }
+    if (!complete) {
+        ScriptValue partial = makeEmptyArray();
+        partial.u.array = head;
+        release(partial);
+        head = nullptr;
+    }
     destination.u.array = head;
-    return true;
+    return complete;
 }
 
 } // namespace
@@ -177,18 +186,27 @@ bool copy(const ScriptValue &source, ScriptValue &destination)
         destination.u.integer = source.u.integer;
         break;
     case PELORN_STRING:
-        chain::duplicate(source.u.string, destination.u.string);
+        if (!chain::duplicate(source.u.string, destination.u.string)) {
+            api::WriteMessage("%s", messages::kNotEnoughMemoryToCopy);
+            return false;
+        }
         break;
     case PELORN_BYTEARRAY: {
         int32_t n = source.u.bytes.length;
-        destination.u.bytes.data = static_cast<uint8_t *>(zalloc(n));
+        auto *block = static_cast<uint8_t *>(zalloc(n));
+        if (block == nullptr) {
+            api::WriteMessage("%s", messages::kNotEnoughMemoryToCopy);
+            return false;
+        }
         if (n > 0)
-            std::memcpy(destination.u.bytes.data, source.u.bytes.data, static_cast<size_t>(n));
+            std::memcpy(block, source.u.bytes.data, static_cast<size_t>(n));
+        destination.u.bytes.data = block;
         destination.u.bytes.length = n;
         break;
     }
     case PELORN_ARRAY:
-        copyArray(source, destination);
+        if (!copyArray(source, destination))
+            return false;
         break;
     default:
         api::WriteMessage("%s", messages::kUnknownTypeForAssignation);

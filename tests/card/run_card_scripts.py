@@ -13,6 +13,9 @@ directives:
                                  a card (insert, remove, mute, load PROFILE)
     // daemon: stopped           no PC/SC daemon during the run
 
+Act delays are multiplied by PELORN_TEST_SLOWDOWN (default 1), for runners
+that start slowly (under valgrind).
+
 Every script of examples/ runs too, with examples/demo.card in reader 0,
 and must succeed.
 """
@@ -32,6 +35,7 @@ from run_scripts import expectations  # noqa: E402
 
 DIRECTIVE = re.compile(r"//\s*(card\s+\d|act|daemon):\s*(.*)$")
 DAEMON_WAIT = "10"
+SLOWDOWN = float(os.environ.get("PELORN_TEST_SLOWDOWN", "1"))
 
 
 class VirtualReader:
@@ -141,7 +145,7 @@ def run_one(runner, readers, folder, script, example_card=None):
                 readers[index].control("load " + command.split(None, 1)[1])
                 command = "insert"
             readers[index].control(command)
-        timers.append(threading.Timer(delay, act))
+        timers.append(threading.Timer(delay * SLOWDOWN, act))
     for t in timers:
         t.start()
     try:

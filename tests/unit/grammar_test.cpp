@@ -18,6 +18,9 @@ struct SyntaxCase {
     const char *message;
 };
 
+// GoogleTest would otherwise print the record's bytes, padding included.
+void PrintTo(const SyntaxCase &c, std::ostream *out) { *out << c.script; }
+
 class SyntaxErrors : public fixture::ScriptTest, public ::testing::WithParamInterface<SyntaxCase> {};
 
 TEST_P(SyntaxErrors, AreReportedExactly)

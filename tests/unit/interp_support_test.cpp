@@ -110,7 +110,7 @@ TEST(StringAppends, InPlaceMatchesLinkingACopy)
         seed = seed * 1103515245 + 12345;
         int k = static_cast<int>(seed >> 8) % kChains;
         const ScriptValue &piece = pieces[(seed >> 16) % 5];
-        interp::appendInPlace(grown[k], piece);
+        ASSERT_TRUE(interp::appendInPlace(grown[k], piece));
         ScriptValue copy = value::empty();
         ASSERT_TRUE(value::copy(piece, copy));
         interp::concatenate(linked[k], copy);

@@ -22,6 +22,9 @@ struct CheckCase {
     const char *message;
 };
 
+// GoogleTest would otherwise print the record's bytes, padding included.
+void PrintTo(const CheckCase &c, std::ostream *out) { *out << c.script; }
+
 class TreeChecks : public fixture::ScriptTest, public ::testing::WithParamInterface<CheckCase> {};
 
 TEST_P(TreeChecks, RefuseTheScript)
