@@ -61,7 +61,7 @@ namespace {
         auto *sum = static_cast<ArithmeticExpr *>(value);
         const ScriptValue *piece = sum->right->leaf;
         if (stored.type == PELORN_STRING && piece != nullptr && piece != &stored && piece->type == PELORN_STRING &&
-            piece->copy == nullptr && piece->release == nullptr) {
+            piece->copy == nullptr && piece->release == nullptr && copiedInPlace(*piece)) {
             // A string variable or literal: its text is copied straight
             // from where it is, without a copy of the value.
             if (!joinedLengthFits(stored, *piece)) {
@@ -85,6 +85,10 @@ namespace {
                 drop(right);
                 api::WriteMessage(msg::kJoinTooLong, fileOf(sum), sum->line);
                 return Completion::Failed;
+            }
+            if (!copiedInPlace(right)) {
+                concatenate(stored, right);
+                return Completion::Normal;
             }
             bool appended = appendInPlace(stored, right);
             drop(right);

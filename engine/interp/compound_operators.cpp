@@ -131,7 +131,7 @@ bool applyCompound(CompoundOperator op, ScriptValue &stored, ScriptValue &right,
             stored.u.integer = wrap(static_cast<uint64_t>(a) + static_cast<uint64_t>(b));
         else if (real)
             stored.u.real += right.u.real;
-        else if (stored.type == PELORN_STRING && isEngineString(stored))
+        else if (stored.type == PELORN_STRING && isEngineString(stored) && copiedInPlace(right))
             ok = appendInPlace(stored, right) || noMemoryForJoin(at);
         else if (stored.type == PELORN_STRING)
             concatenate(stored, right);

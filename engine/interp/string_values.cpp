@@ -186,11 +186,17 @@ bool fillRoom(Remembered &r, const StringChunk *from, size_t n)
         r.capacity = capacity;
         r.last->text = grown;
     }
-    for (const StringChunk *c = from; c != nullptr; c = c->next) {
-        size_t length = textLength(c);
-        if (length > 0)
-            std::memcpy(r.room + r.used, c->text, length);
-        r.used += length;
+    if (from->next == nullptr) { // one segment, the usual piece: n is its length
+        if (n > 0)
+            std::memcpy(r.room + r.used, from->text, n);
+        r.used += n;
+    } else {
+        for (const StringChunk *c = from; c != nullptr; c = c->next) {
+            size_t length = textLength(c);
+            if (length > 0)
+                std::memcpy(r.room + r.used, c->text, length);
+            r.used += length;
+        }
     }
     r.room[r.used] = '\0';
     return true;

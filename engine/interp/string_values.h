@@ -18,6 +18,12 @@ bool joinedLengthFits(const ScriptValue &left, const ScriptValue &right);
 // Links right's chain behind left's (both strings); right is left empty.
 void concatenate(ScriptValue &left, ScriptValue &right);
 
+// Pieces up to this many characters are copied into a growing block by
+// appendInPlace; longer ones are linked as a segment of their own, which
+// costs less than copying them and needs no room for a second copy.
+constexpr uint32_t kLongestCopiedPiece = 4096;
+inline bool copiedInPlace(const ScriptValue &piece) { return piece.u.string.length <= kLongestCopiedPiece; }
+
 // Appends a copy of right's text (a string; it is left as it is) behind
 // left's (an engine string, see adoptAsEngineString). Repeated appends to
 // one chain fill a block that grows geometrically instead of linking a
