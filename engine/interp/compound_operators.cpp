@@ -72,34 +72,43 @@ bool isEngineString(const ScriptValue &v)
 ArrayElement *newElement()
 {
     auto *element = static_cast<ArrayElement *>(zalloc(sizeof(ArrayElement)));
-    std::memset(element, 0, sizeof *element);
+    if (element != nullptr)
+        std::memset(element, 0, sizeof *element);
     return element;
 }
 
 // A right array's elements are moved behind the stored ones; any other
-// right value becomes one new element.
-void appendToArray(ScriptValue &stored, ScriptValue &right)
+// right value becomes one new element. False when memory ran out (what was
+// appended stays; the message is written here or by the failed copy).
+bool appendToArray(ScriptValue &stored, ScriptValue &right, const Expression *at)
 {
     if (right.type != PELORN_ARRAY) {
         // Every field is written here: the block needs no zeroing. It is
         // freed with zfree like any element.
         auto *element = static_cast<ArrayElement *>(std::malloc(sizeof(ArrayElement)));
+        if (element == nullptr)
+            return noMemoryForJoin(at);
         element->value = right;
         element->next = nullptr;
         value::clear(right);
         arrays::append(stored, element, element, 1);
-        return;
+        return true;
     }
     if (right.release == nullptr && right.copy == nullptr) {
         arrays::appendAll(stored, right);
-        return;
+        return true;
     }
     // An array that manages its own chain: copy its elements instead.
     for (const ArrayElement *e = right.u.array; e != nullptr; e = e->next) {
         ArrayElement *element = newElement();
-        value::copy(e->value, element->value);
+        if (element == nullptr)
+            return noMemoryForJoin(at);
+        bool copied = value::copy(e->value, element->value);
         arrays::append(stored, element, element, 1);
+        if (!copied)
+            return false;
     }
+    return true;
 }
 
 } // namespace
@@ -138,7 +147,7 @@ bool applyCompound(CompoundOperator op, ScriptValue &stored, ScriptValue &right,
         else if (stored.type == PELORN_BYTEARRAY)
             ok = appendBytes(stored, right) || noMemoryForJoin(at);
         else if (stored.type == PELORN_ARRAY)
-            appendToArray(stored, right);
+            ok = appendToArray(stored, right, at);
         else
             ok = incompatible(op, variable, at);
         break;
