@@ -5,6 +5,7 @@
 #include "front/compilation.h"
 #include "front/compile_error.h"
 #include "front/messages.h"
+#include "front/module_search.h"
 #include "front/paths.h"
 
 #include <dlfcn.h>
@@ -24,7 +25,8 @@ namespace {
 void useModule(const char *text)
 {
     Compilation &c = compilation();
-    std::string path = paths::resolve(paths::withSlashes(text), c.current.source->directory);
+    std::string written = paths::withSlashes(text);
+    std::string path = findModule(written, paths::resolve(written, c.current.source->directory));
 #ifdef PELORN_FUZZING
     void *handle = nullptr; // no foreign code in unattended runs
 #else
