@@ -26,9 +26,10 @@ without the spaces that end a line and without trailing empty lines (an
 editor may strip them). Other fenced blocks are not run.
 
 With --registry, the names of the engine's global built-in list must be the
-ones documented in the guide: a heading "`Name(...)`" under "## Built-in
-routines" (with "→ type" for a function, without for a procedure) and a
-table row "| `Name` |" under "## Predefined variables".
+ones documented in docs/language.md: headings holding "`Name(...)`" under
+"## Built-in routines" (one or more names; with "→ type" for functions,
+without for procedures) and table rows "| `Name` |" under "## Predefined
+variables".
 
     run_doc_examples.py --build BUILD [--compile-only TOOL] [--registry TOOL]
                         [--card --vcard VCARD --examples EXAMPLES] [-k TEXT] DOCS
@@ -287,10 +288,9 @@ def documented_names(guide):
             if line.startswith("## "):
                 section = line[3:].strip()
                 continue
-            if section == "Built-in routines":
-                m = re.match(r"#{3,4} `(\w+)\(", line)
-                if m:
-                    routines[m.group(1)] = "→" in line
+            if section == "Built-in routines" and re.match(r"#{3,4} `", line):
+                for name in re.findall(r"`(\w+)\(", line):
+                    routines[name] = "→" in line
             elif section == "Predefined variables":
                 m = re.match(r"\|\s*`(\w+)`\s*\|", line)
                 if m:
