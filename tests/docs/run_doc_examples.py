@@ -29,13 +29,15 @@ With --registry, the names of the engine's global built-in list must be the
 ones documented in docs/language.md: headings holding "`Name(...)`" under
 "## Built-in routines" (one or more names; with "→ type" for functions,
 without for procedures) and table rows "| `Name` |" under "## Predefined
-variables".
+variables". With --engine, the fixed text of every message of the engine
+(engine/*/messages.h, engine/interp/apdu_texts.h) must stand in that guide.
 
-    run_doc_examples.py --build BUILD [--compile-only TOOL] [--registry TOOL]
+    run_doc_examples.py --build BUILD [--compile-only TOOL] [--registry TOOL] [--engine ENGINE]
                         [--card --vcard VCARD --examples EXAMPLES] [-k TEXT] DOCS
 """
 import argparse
 import difflib
+import glob
 import os
 import re
 import shutil
@@ -328,6 +330,45 @@ def check_registry(tool, guide, top):
     return problems, len(registered_routines) + len(registered_variables)
 
 
+# ------------------------------------------------------------------ messages
+
+MESSAGE_FILES = ["*/messages.h", "interp/apdu_texts.h"]
+PRINTF_CONVERSION = re.compile(r"%(?:\.\d+)?(?:ll|l)?[sdXxu]|%%")
+# Texts no script meets: the run budget exists in fuzzing builds only.
+UNSEEN_MESSAGES = {"Runtime error : run budget spent."}
+
+
+def message_texts(engine):
+    """Every message text of the engine, its C string literals joined."""
+    texts = []
+    for pattern in MESSAGE_FILES:
+        for path in sorted(glob.glob(os.path.join(engine, pattern))):
+            with open(path, encoding="utf-8") as f:
+                source = re.sub(r"//[^\n]*", "", f.read())
+            for m in re.finditer(r'(?:"(?:[^"\\]|\\.)*"\s*)+', source):
+                pieces = re.findall(r'"((?:[^"\\]|\\.)*)"', m.group(0))
+                text = "".join(pieces).encode("utf-8").decode("unicode_escape")
+                texts.append((os.path.relpath(path, os.path.dirname(engine)), text))
+    return texts
+
+
+def check_messages(engine, guide, top):
+    """Every message's fixed text (what lies between its conversions) must
+    stand in the guide, so a new message cannot go undocumented."""
+    with open(guide, encoding="utf-8") as f:
+        documented = re.sub(r"\s+", " ", f.read().replace("`", "").replace("\\|", "|"))
+    problems = []
+    for path, text in message_texts(engine):
+        if text in UNSEEN_MESSAGES:
+            continue
+        for piece in PRINTF_CONVERSION.split(text.replace("%s(%d) : ", "")):
+            piece = re.sub(r"\s+", " ", piece).strip()
+            if len(piece) >= 6 and piece not in documented:
+                problems.append("%s: the message text %r of %s is not in the guide"
+                                % (os.path.relpath(guide, top), piece, path))
+    return problems
+
+
 # ---------------------------------------------------------------------- main
 
 class CardReader:
@@ -366,6 +407,7 @@ def main():
     parser.add_argument("--build", required=True, help="the build folder (pelornrun, pelorn, pelorn-vcard)")
     parser.add_argument("--compile-only", help="the tool that compiles a script without running it")
     parser.add_argument("--registry", help="the tool that lists the engine's built-in names")
+    parser.add_argument("--engine", help="the engine's sources, whose messages the guide must hold")
     parser.add_argument("--card", action="store_true", help="run the `pelorn card` examples (and only them)")
     parser.add_argument("--vcard", help="pelorn-vcard")
     parser.add_argument("--examples", help="the examples folder, where card profiles are")
@@ -421,6 +463,8 @@ def main():
     if options.registry and not options.card:
         found, names = check_registry(os.path.abspath(options.registry), os.path.join(docs, "language.md"), top)
         problems += found
+    if options.engine and not options.card:
+        problems += check_messages(os.path.abspath(options.engine), os.path.join(docs, "language.md"), top)
 
     for problem in problems:
         print("FAIL " + problem + "\n")
