@@ -6,7 +6,7 @@ Fenced blocks, by their info string:
 
     pelorn               an example script: saved as example.scr in a fresh
                          temporary folder and run there with
-                         `pelornrun example.scr`
+                         `pelornrun example.scr` (the --runner)
     pelorn card          the same against the virtual card (pelorn-vcard
     pelorn card card=F   with examples/demo.card, or examples/F), in a
                          private PC/SC stack: only with --card
@@ -18,8 +18,9 @@ Fenced blocks, by their info string:
                          example or console block
     console              `$ ` lines are shell commands run one after the
                          other in a fresh temporary folder, with the build
-                         folder first on PATH; the other lines are what they
-                         print (both streams)
+                         folder first on PATH (and `pelornrun` being the
+                         --runner); the other lines are what they print
+                         (both streams)
 
 The temporary folder is shown as /home/me. Output is compared line by line,
 without the spaces that end a line and without trailing empty lines (an
@@ -32,8 +33,12 @@ without for procedures) and table rows "| `Name` |" under "## Predefined
 variables". With --engine, the fixed text of every message of the engine
 (engine/*/messages.h, engine/interp/apdu_texts.h) must stand in that guide.
 
-    run_doc_examples.py --build BUILD [--compile-only TOOL] [--registry TOOL] [--engine ENGINE]
+    run_doc_examples.py --runner PELORNRUN --build BUILD [--compile-only TOOL]
+                        [--registry TOOL] [--engine ENGINE]
                         [--card --vcard VCARD --examples EXAMPLES] [-k TEXT] DOCS
+
+The runner may be a wrapper (the valgrind one, for instance): examples and
+console blocks then run under it.
 """
 import argparse
 import difflib
@@ -185,12 +190,19 @@ def prepare(example):
     return folder
 
 
-def environment(build):
+def environment(build, shims):
     env = dict(os.environ)
     env.pop("PELORN_MODULE_PATH", None)
-    env["PATH"] = build + os.pathsep + env.get("PATH", "")
+    env["PATH"] = os.pathsep.join([shims, build, env.get("PATH", "")])
     env["LC_ALL"] = "C"
     return env
+
+
+def runner_shims(runner):
+    """A folder whose `pelornrun` is the runner, for the console blocks."""
+    folder = tempfile.mkdtemp(prefix="pelorn-doc-bin-")
+    os.symlink(runner, os.path.join(folder, "pelornrun"))
+    return folder
 
 
 def run_script(example, command, env):
@@ -404,7 +416,8 @@ def markdown_files(docs):
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("--build", required=True, help="the build folder (pelornrun, pelorn, pelorn-vcard)")
+    parser.add_argument("--runner", required=True, help="pelornrun, or a wrapper of it")
+    parser.add_argument("--build", required=True, help="the build folder (pelorn, pelorn-vcard)")
     parser.add_argument("--compile-only", help="the tool that compiles a script without running it")
     parser.add_argument("--registry", help="the tool that lists the engine's built-in names")
     parser.add_argument("--engine", help="the engine's sources, whose messages the guide must hold")
@@ -418,8 +431,9 @@ def main():
     build = os.path.abspath(options.build)
     docs = os.path.abspath(options.docs)
     top = os.path.dirname(docs)
-    env = environment(build)
-    runner = [os.path.join(build, "pelornrun")]
+    runner = [os.path.abspath(options.runner)]
+    shims = runner_shims(runner[0])
+    env = environment(build, shims)
     if options.card and os.environ.get("PELORN_CARD_STACK") != "private":
         print("run me through tests/card/with-card-stack.sh")
         return 2
@@ -458,6 +472,7 @@ def main():
     finally:
         if reader is not None:
             reader.close()
+        shutil.rmtree(shims, ignore_errors=True)
 
     names = 0
     if options.registry and not options.card:
