@@ -19,7 +19,7 @@ if ! cmp -s "$here/package-lock.json" "$tools/installed.lock"; then
     rm -f "$tools/installed.lock"
     cp "$here/package.json" "$here/package-lock.json" "$tools/"
     # Install scripts would fetch prebuilt binaries that packaging never uses.
-    (cd "$tools" && npm ci --ignore-scripts --no-audit --no-fund --loglevel=error >&2)
+    (cd "$tools" && npm ci --ignore-scripts --prefer-offline --no-audit --no-fund --loglevel=error >&2)
     cp "$here/package-lock.json" "$tools/installed.lock"
 fi
 echo "$tools"

@@ -15,7 +15,8 @@ set cpo&vim
 
 " Names are ASCII letters, digits and underscores.
 syn iskeyword a-z,A-Z,48-57,_
-`;
+" Comments and byte arrays run over lines; scripts are small.
+syn sync fromstart`;
 
 // A status-word mask: four characters, hex digits or X, blanks between any two.
 const MASK_CHAR = '[0-9A-Fa-fXx]';

@@ -1,17 +1,18 @@
 // The TextMate grammar against the fixture's table of tokens and scopes, and
 // a sweep over every script of the repository.
-//   node grammar_test.js TOOLS_DIR     (TOOLS_DIR from editors/npm-tools.sh)
+//   node grammar_test.js --tools=DIR     (the folder editors/npm-tools.sh prints)
 'use strict';
 
 const assert = require('assert');
 const fs = require('fs');
 const path = require('path');
 const { test } = require('node:test');
+const { option } = require('./options');
 const { loadGrammar, scriptLines, tokenize } = require('./textmate_tokens');
 
 const ROOT = path.resolve(__dirname, '../..');
 const FIXTURE = path.join(__dirname, 'fixtures/scopes.scr');
-const toolsDir = process.argv[2];
+const toolsDir = option('tools');
 
 const ILLEGAL = 'invalid.illegal';
 const C = 'comment.line.double-slash.pelorn';
@@ -197,7 +198,7 @@ function report(found) {
 
 let loaded;
 test('the grammar loads', async () => {
-    assert.ok(toolsDir, 'usage: node grammar_test.js TOOLS_DIR');
+    assert.ok(toolsDir, 'usage: node grammar_test.js --tools=DIR');
     loaded = await loadGrammar(toolsDir);
 });
 

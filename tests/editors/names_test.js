@@ -1,6 +1,6 @@
 // editors/names.json against the names the lexer and the engine know, and
 // the generated editor files against editors/names.json.
-//   node names_test.js LIST_ENGINE_NAMES     (the program list_names.cpp)
+//   node names_test.js --lister=PATH     (the program list_names.cpp builds)
 'use strict';
 
 const assert = require('assert');
@@ -8,10 +8,11 @@ const { execFileSync } = require('child_process');
 const fs = require('fs');
 const path = require('path');
 const { test } = require('node:test');
+const { option } = require('./options');
 
 const ROOT = path.resolve(__dirname, '../..');
 const names = JSON.parse(fs.readFileSync(path.join(ROOT, 'editors/names.json'), 'utf8'));
-const lister = process.argv[2];
+const lister = option('lister');
 
 // Both ways: what the source knows that the list lacks, and the reverse.
 function sameNames(source, known, listed, what) {
@@ -69,7 +70,7 @@ test('the lexer\'s words are the listed keywords, type names and any-case words'
 });
 
 test('the engine\'s built-in routines and predefined variables are the listed ones', () => {
-    assert.ok(lister, 'usage: node names_test.js LIST_ENGINE_NAMES');
+    assert.ok(lister, 'usage: node names_test.js --lister=PATH');
     const engine = engineNames();
     const none = new Set();
     const known = new Set(['function', 'procedure', 'constant', 'variable']);

@@ -10,7 +10,8 @@ set cpo&vim
 
 " Names are ASCII letters, digits and underscores.
 syn iskeyword a-z,A-Z,48-57,_
-
+" Comments and byte arrays run over lines; scripts are small.
+syn sync fromstart
 
 " Operators first: the tokens that start with the same characters
 " (comments, byte arrays) are defined later and win.
