@@ -16,14 +16,14 @@ set cpo&vim
 " Names are ASCII letters, digits and underscores.
 syn iskeyword a-z,A-Z,48-57,_
 " Comments and byte arrays run over lines; scripts are small.
-syn sync fromstart`;
+syn sync fromstart
+`;
 
 // A status-word mask: four characters, hex digits or X, blanks between any two.
 const MASK_CHAR = '[0-9A-Fa-fXx]';
 const MASK = `${MASK_CHAR}\\%([ \\t]*${MASK_CHAR}\\)\\{3}`;
 
-const PATTERNS = `
-" Operators first: the tokens that start with the same characters
+const PATTERNS = `" Operators first: the tokens that start with the same characters
 " (comments, byte arrays) are defined later and win.
 syn match pelornOperator "[-+*/%=<>&|^]"
 syn match pelornOperator "!="
