@@ -34,7 +34,6 @@ function build(names) {
     // "const NAME" declares a constant; the other declaration words a routine.
     const routineWords = names.keywords.declaration.filter((w) => w !== 'const');
     return {
-        $schema: 'https://raw.githubusercontent.com/martinring/tmlanguage/master/tmlanguage.json',
         name: 'pelorn',
         scopeName: 'source.pelorn',
         fileTypes: ['scr'],
