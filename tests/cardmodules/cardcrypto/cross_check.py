@@ -96,7 +96,8 @@ def unpad80(block, data):
 
 
 def show(value):
-    return "-" if value is None else value.hex()
+    """A driver argument: "-" for none or empty."""
+    return "-" if not value else value.hex()
 
 
 class Cases:
@@ -145,7 +146,7 @@ class Cases:
         cipher = self.rng.choice(["tdes", "aes"])
         key = self.bytes(self.rng.choice(KEYS[cipher]))
         data = self.bytes(self.rng.randrange(0, 300))
-        self.add(f"cmac {cipher} {key.hex()} {data.hex()}", cmac(cipher, key, data).hex())
+        self.add(f"cmac {cipher} {key.hex()} {show(data)}", cmac(cipher, key, data).hex())
 
     def kdf(self):
         key = self.bytes(self.rng.choice(KEYS["aes"]))
@@ -157,8 +158,8 @@ class Cases:
     def padding(self):
         block = self.rng.choice([8, 16, self.rng.randrange(1, 33)])
         data = self.bytes(self.rng.randrange(0, 70))
-        self.add(f"pad80 {block} {show(data) if data else '-'}", pad80(block, data).hex())
-        self.add(f"pad00 {block} {show(data) if data else '-'}", pad00(block, data).hex())
+        self.add(f"pad80 {block} {show(data)}", pad80(block, data).hex())
+        self.add(f"pad00 {block} {show(data)}", pad00(block, data).hex())
         # Unpadding sees real padding, its damaged forms and random tails.
         padded = bytearray(pad80(block, data))
         choice = self.rng.randrange(4)
@@ -170,7 +171,7 @@ class Cases:
             padded = bytearray(self.bytes(len(padded)))
         check = self.rng.choice([0, block])
         answer = unpad80(check, bytes(padded))
-        self.add(f"unpad80 {check} {bytes(padded).hex() or '-'}", "error" if answer is None else str(answer))
+        self.add(f"unpad80 {check} {show(bytes(padded))}", "error" if answer is None else str(answer))
 
 
 def main():
