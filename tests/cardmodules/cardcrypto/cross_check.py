@@ -2,7 +2,10 @@
 """Random cases computed by the card cryptography library (through its
 driver) and by Python's cryptography package, compared one by one.
 
-    cross_check.py DRIVER [--cases N] [--seed S]
+    cross_check.py [--cases N] [--seed S] DRIVER [WRAPPED DRIVER ARGUMENTS]
+
+(the driver may come behind a wrapper such as valgrind). Works with the
+cryptography package of Debian 12 (38) and later ones.
 
 The retail MAC and the CBC-MAC are computed here block by block from the
 textbook definitions, the SCP03 KDF with cryptography's own SP 800-108
@@ -15,10 +18,14 @@ import random
 import subprocess
 import sys
 
-from cryptography.hazmat.decrepit.ciphers.algorithms import TripleDES
 from cryptography.hazmat.primitives.ciphers import Cipher, algorithms, modes
 from cryptography.hazmat.primitives.cmac import CMAC
 from cryptography.hazmat.primitives.kdf.kbkdf import KBKDFCMAC, CounterLocation, Mode
+
+try:  # Triple DES moved to the "decrepit" module in cryptography 43
+    from cryptography.hazmat.decrepit.ciphers.algorithms import TripleDES
+except ImportError:
+    TripleDES = algorithms.TripleDES
 
 BLOCK = {"des": 8, "tdes": 8, "aes": 16}
 KEYS = {"des": [8], "tdes": [16, 24], "aes": [16, 24, 32]}
@@ -176,7 +183,7 @@ class Cases:
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("driver")
+    parser.add_argument("driver", nargs=argparse.REMAINDER)
     parser.add_argument("--cases", type=int, default=300, help="cases per kind of operation")
     parser.add_argument("--seed", type=int, default=None)
     arguments = parser.parse_args()
@@ -186,7 +193,7 @@ def main():
     for _ in range(arguments.cases):
         for make in (cases.cipher, cases.mac, cases.cmac, cases.kdf, cases.padding):
             make()
-    result = subprocess.run([arguments.driver], input="\n".join(cases.lines) + "\n", capture_output=True,
+    result = subprocess.run(arguments.driver, input="\n".join(cases.lines) + "\n", capture_output=True,
                             text=True, check=True)
     answers = result.stdout.splitlines()
     failures = 0
