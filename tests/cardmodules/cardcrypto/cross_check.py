@@ -18,9 +18,13 @@ import random
 import subprocess
 import sys
 
-from cryptography.hazmat.primitives.ciphers import Cipher, algorithms, modes
-from cryptography.hazmat.primitives.cmac import CMAC
-from cryptography.hazmat.primitives.kdf.kbkdf import KBKDFCMAC, CounterLocation, Mode
+try:
+    from cryptography.hazmat.primitives.ciphers import Cipher, algorithms, modes
+    from cryptography.hazmat.primitives.cmac import CMAC
+    from cryptography.hazmat.primitives.kdf.kbkdf import KBKDFCMAC, CounterLocation, Mode
+except ImportError:
+    sys.exit("the cross-check needs Python's cryptography package (Debian: python3-cryptography, "
+             "tools/install-deps.sh installs it)")
 
 try:  # Triple DES moved to the "decrepit" module in cryptography 43
     from cryptography.hazmat.decrepit.ciphers.algorithms import TripleDES
