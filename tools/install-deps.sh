@@ -6,7 +6,7 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake flex bison pkg-config python3 python3-cryptography
+    build-essential cmake flex bison pkg-config python3
     libssl-dev libpcsclite-dev libgtest-dev
     pcscd vsmartcard-vpcd
     "$@"
