@@ -15,7 +15,9 @@ install(TARGETS pelornrun pelorn_command RUNTIME DESTINATION ${CMAKE_INSTALL_BIN
 install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/docs/pelornrun.1 ${CMAKE_CURRENT_SOURCE_DIR}/docs/pelorn.1
     DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 # The guide and the example module, which builds against the installed SDK.
-install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/docs/extending.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/docs/extending.md ${CMAKE_CURRENT_SOURCE_DIR}/docs/command.md
+    DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/docs/modules DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/examples/modules DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples
     PATTERN build EXCLUDE PATTERN .gitignore EXCLUDE)
 

@@ -93,7 +93,7 @@ CASES = [
     dict(name="-d", args=["-d", "-e", 'Println("a")\n#Println("b")'], stdout="a\nb\n"),
     dict(name="without -d", args=["-e", 'Println("a")\n#Println("b")'], stdout="a\n"),
     # --help, --version, and what is not a command line.
-    dict(name="--help", args=["--help"], stdout_re=None, help=True),
+    dict(name="--help", args=["--help"], help=True),
     dict(name="-h", args=["-h"], help=True),
     dict(name="--version", args=["--version"],
          stdout_re=[r"pelorn \d+\.\d+\.\d+", r"OpenSSL 3\..*", r"pcsc-lite \d+\.\d+\.\d+"]),
