@@ -2,7 +2,9 @@
 """gp_reference.py against traces of real cards: SCP02 (i = 55) at level
 C-MAC, and SCP03 (i = 70) with AES-128, -192 and -256 keys at levels
 C-MAC + R-MAC, C-MAC + C-DECRYPTION and all four. The traces are the ones
-the osmocom pySim project publishes with its unit tests. With the reference
+the osmocom pySim project publishes with its unit tests; the diversified
+keys are those the GlobalPlatformPro and openjavacard-tools projects test
+against (full keys, or their check values). With the reference
 anchored to real cards, the card and module tests that lean on it check
 against what cards do, not only against what this project believes."""
 import unittest
@@ -102,6 +104,22 @@ class RealCardTraces(unittest.TestCase):
         card = Recorded(self, [(SCP03_TRACES[0][1], SCP03_TRACES[0][2], 0x9000)])
         session = gp.Session(card, AES[192][:1] * 3, 0x30, h(SCP03_TRACES[0][1])[5:13])
         self.assertFalse(session.initialize())
+
+
+class Diversification(unittest.TestCase):
+    @staticmethod
+    def check_value(key):
+        return gp.tdes_cbc(key, bytes(8))[:3].hex().upper()
+
+    def test_emv_and_visa2(self):
+        kdd = bytes(range(10))
+        self.assertEqual([self.check_value(k) for k in gp.diversify_emv(gp.DEFAULT_KEY, kdd)],
+                         ["C33013", "6F4CA6", "BB8179"])
+        self.assertEqual([self.check_value(k) for k in gp.diversify_visa2(gp.DEFAULT_KEY, kdd)],
+                         ["2BE598", "58DA38", "3C328E"])
+        self.assertEqual([k.hex() for k in gp.diversify_emv(gp.DEFAULT_KEY, h("0102030405060708090A"))],
+                         ["6438a05ac377df302423bc5e2038fb5b", "5a9402ddabc5b9497bbece0884929b83",
+                          "acb4c129b3912fb782a4eaee043bae95"])
 
 
 if __name__ == "__main__":
