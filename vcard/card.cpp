@@ -226,6 +226,8 @@ Bytes Card::select(const Command &c)
     }
     if (target == nullptr)
         return status(kNotFound);
+    if (domain_ != nullptr)
+        domain_->leave();
     if (target->folder) {
         folder_ = target;
         file_ = nullptr;

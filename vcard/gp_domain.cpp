@@ -47,7 +47,7 @@ bool readAid(const Bytes &data, Bytes &aid)
 
 } // namespace
 
-void SecurityDomain::deselect()
+void SecurityDomain::leave()
 {
     isdSelected_ = false;
     channel_.reset();
@@ -71,7 +71,7 @@ std::optional<Reply> SecurityDomain::respond(Command &c)
 }
 
 // By AID (first or only occurrence): the ISD, or a selectable application
-// or domain. Any other SELECT leaves the ISD for the file system.
+// or domain. Other SELECTs are the file system's.
 std::optional<Reply> SecurityDomain::select(const Command &c)
 {
     const GpEntry *target = nullptr;
@@ -85,9 +85,9 @@ std::optional<Reply> SecurityDomain::select(const Command &c)
             }
         }
     }
-    deselect();
     if (target == nullptr)
         return std::nullopt;
+    leave();
     isdSelected_ = target->kind == GpKind::Isd;
     Bytes proprietary;
     if (isdSelected_)

@@ -17,6 +17,9 @@ public:
     // The answer to a command that is the domain's; nothing when it is the
     // file system's (other SELECTs, commands while another AID is selected).
     std::optional<Reply> respond(Command &c);
+    // The file system selected something else: the ISD is left, and its
+    // session ends. (A SELECT that finds nothing changes nothing.)
+    void leave();
 
 private:
     std::optional<Reply> select(const Command &c);
@@ -25,7 +28,6 @@ private:
     Reply inSession(Command &c);
     Reply getStatus(const Command &c);
     Reply deleteContent(const Command &c);
-    void deselect();
 
     GpCard &card_;
     bool isdSelected_ = true;
