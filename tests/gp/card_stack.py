@@ -2,6 +2,7 @@
 script that relays raw commands to it (for tests run through
 tests/card/with-card-stack.sh)."""
 import os
+import pty
 import socket
 import subprocess
 
@@ -52,21 +53,30 @@ class VirtualCard:
 
 
 class Relay:
-    """Raw commands through pelornrun and SendAPDU: the real PC/SC path."""
+    """Raw commands through pelornrun and SendAPDU: the real PC/SC path.
+    The runner writes to a terminal, so that each answer comes at once
+    (a pipe would hold it back in a buffer)."""
 
     def __init__(self, runner):
-        self.process = subprocess.Popen(["stdbuf", "-oL", runner, os.path.join(HERE, "relay.scr")],
-                                        stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
+        master, slave = pty.openpty()
+        self.process = subprocess.Popen([runner, os.path.join(HERE, "relay.scr")], stdin=subprocess.PIPE,
+                                        stdout=slave, text=True)
+        os.close(slave)
+        self.output = os.fdopen(master, "r", encoding="utf-8", errors="replace")
 
     def exchange(self, apdu):
         self.process.stdin.write(apdu.hex() + "\n")
         self.process.stdin.flush()
-        line = self.process.stdout.readline()
+        try:
+            line = self.output.readline()
+        except OSError:  # the terminal's other side has gone
+            line = ""
         if not line:
             raise RuntimeError("the relay ended")
+        line = line.rstrip("\r\n")
         if " " not in line:
             raise RuntimeError("the relay said: " + line)
-        data, sw = line.rstrip("\n").rsplit(" ", 1)
+        data, sw = line.rsplit(" ", 1)
         return bytes.fromhex(data), int(sw)
 
     def transmit(self, apdu):
@@ -80,8 +90,8 @@ class Relay:
     def close(self):
         self.process.stdin.write("\n")
         self.process.stdin.close()
-        self.process.wait(timeout=30)
-        self.process.stdout.close()
+        self.process.wait(timeout=60)
+        self.output.close()
 
 
 def in_private_stack():
