@@ -223,6 +223,7 @@ public:
 
     ProcedureEntry entry;
     const char *name; // the routine's SymbolEntry name, not owned
+    bool fromModule = false; // a module's routine: may reshape any value it reaches
     Arguments arguments;
 };
 
@@ -402,6 +403,7 @@ public:
 
     FunctionEntry entry;
     const char *name; // the routine's SymbolEntry name, not owned
+    bool fromModule = false; // a module's routine: may reshape any value it reaches
     Arguments arguments;
 };
 
