@@ -415,7 +415,8 @@ static int32_t gp_get_status(uint32_t count, ArgumentSlot *arguments, ScriptValu
             gp_throw(GP_STATUS_TOO_LONG, routine, (int)sizeof listing);
         memcpy(listing + size, reply.data, reply.length);
         size += reply.length;
-        if (reply.sw == 0x9000)
+        /* A page without entries would never end the listing. */
+        if (reply.sw == 0x9000 || reply.length == 0)
             break;
         command[3] = 0x03; /* the next occurrences */
     }
