@@ -153,7 +153,9 @@ interp::VariableExpr *SymbolTables::makeVariableExpr(SymbolEntry *entry)
     // else, but a name must never bind to a routine's entry point.
     if (find(name) == nullptr || entry->kind != PELORN_SYM_VARIABLE)
         entry = createVariable(ListId::NewVariables, name, false);
-    return stamp(new interp::VariableExpr(name, entry));
+    // Built-in and module variables are read and written in their entries.
+    bool external = findShared(name) == entry;
+    return stamp(new interp::VariableExpr(name, entry, external));
 }
 
 interp::VariableExpr *SymbolTables::resolveVariable(const char *name)

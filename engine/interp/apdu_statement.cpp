@@ -9,6 +9,7 @@
 #include "card/exchange.h"
 #include "interp/apdu_mask.h"
 #include "interp/apdu_texts.h"
+#include "interp/fast_values.h"
 #include "interp/script.h"
 #include "value/value.h"
 
@@ -71,14 +72,9 @@ const char *pathOf(const SourceFile *source) { return source != nullptr ? source
 // variable); anything else is evaluated into `owned`.
 Completion viewPart(RunContext &run, Expression *part, ScriptValue &owned, const ScriptValue *&view)
 {
-    if (auto *literal = dynamic_cast<LiteralExpr *>(part)) {
-        view = &literal->value;
+    if (const ScriptValue *leaf = leafOf(run, part)) {
+        view = leaf;
         return Completion::Normal;
-    }
-    if (auto *variable = dynamic_cast<VariableExpr *>(part)) {
-        Completion c = variable->evaluate(run, nullptr);
-        view = variable->binding;
-        return c;
     }
     view = &owned;
     return part->evaluate(run, &owned);

@@ -24,12 +24,12 @@ void ArgumentSet::releaseOwnSlots()
     slots_ = nullptr;
 }
 
-void ArgumentSet::writeBack()
+void ArgumentSet::writeBack(const RunContext &run)
 {
     // In order: a variable passed twice ends with its last slot's value.
     for (uint32_t i = 0; i < arguments_.count; ++i)
         if (VariableExpr *variable = writableVariable(expression(i)))
-            handOver(slots_[i].value, *variable->binding);
+            handOver(slots_[i].value, variable->ref(run));
 }
 
 } // namespace pelorn::interp

@@ -348,17 +348,17 @@ Completion combine(const ArithmeticExpr &node, ScriptValue &l, ScriptValue &r, S
     return c;
 }
 
-bool ArithmeticExpr::peekIntegerNode(int64_t &out) const
+bool ArithmeticExpr::peekIntegerNode(const RunContext &run, int64_t &out) const
 {
     int64_t a, b;
-    return peekInteger(left, a) && peekInteger(right, b) && integerShortcut(op, a, b, out);
+    return peekInteger(run, left, a) && peekInteger(run, right, b) && integerShortcut(op, a, b, out);
 }
 
 Completion ArithmeticExpr::evaluate(RunContext &run, ScriptValue *result)
 {
     // Integer variables, literals and arithmetic over them: read where they are.
     int64_t n;
-    if (folds == kFoldsInteger && peekIntegerNode(n)) {
+    if (foldable && peekIntegerNode(run, n)) {
         setInteger(*result, n);
         return Completion::Normal;
     }

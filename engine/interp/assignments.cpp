@@ -14,30 +14,11 @@ namespace pelorn::interp {
 
 namespace {
 
-enum Shape : uint8_t {
-    kUnclassified = 0,
-    kPlain,      // x = e
-    kSelfAppend, // x = x + e, e unable to change x: may append in place
-};
-
 // A value made by the engine, with no hooks of a module's.
 bool isEngineValue(const ScriptValue &v)
 {
     return v.getProperty == GetField && v.setProperty == SetField && v.release == nullptr && v.copy == nullptr &&
            v.freeBlock == nullptr;
-}
-
-uint8_t classify(const AssignStatement &s)
-{
-    if (s.target->isConstant || s.target->isReadOnly)
-        return kPlain;
-    auto *sum = dynamic_cast<const ArithmeticExpr *>(s.value);
-    if (sum == nullptr || sum->op != ArithmeticOperator::Add)
-        return kPlain;
-    auto *left = dynamic_cast<const VariableExpr *>(sum->left);
-    if (left == nullptr || left->binding != s.target->binding || !isPure(sum->right))
-        return kPlain;
-    return kSelfAppend;
 }
 
 } // namespace
@@ -48,18 +29,16 @@ namespace {
 // runs without this one's stack frame.
 [[gnu::noinline]] Completion assignEvaluated(AssignStatement &s, RunContext &run)
 {
-    if (s.shape == kUnclassified)
-        s.shape = classify(s);
     VariableExpr *target = s.target;
     Expression *value = s.value;
-    ScriptValue &stored = *target->binding;
+    ScriptValue &stored = target->ref(run);
     ScriptValue v = value::empty();
-    if (s.shape == kSelfAppend && (stored.type == PELORN_STRING || stored.type == PELORN_ARRAY) &&
+    if (s.selfAppend && (stored.type == PELORN_STRING || stored.type == PELORN_ARRAY) &&
         isEngineValue(stored)) {
         // x = x + e would copy x, link e behind the copy and drop the old
         // x; linking e behind x itself gives the same value.
         auto *sum = static_cast<ArithmeticExpr *>(value);
-        const ScriptValue *piece = sum->right->leaf;
+        const ScriptValue *piece = leafOf(run, sum->right);
         if (stored.type == PELORN_STRING && piece != nullptr && piece != &stored && piece->type == PELORN_STRING &&
             piece->copy == nullptr && piece->release == nullptr && copiedInPlace(*piece)) {
             // A string variable or literal: its text is copied straight
@@ -139,10 +118,10 @@ namespace {
 
 Completion AssignStatement::execute(RunContext &run)
 {
-    ScriptValue &stored = *target->binding;
+    ScriptValue &stored = target->ref(run);
     int64_t n;
     if (!target->isConstant && !target->isReadOnly && stored.release == nullptr && isScalar(stored.type) &&
-        peekInteger(value, n)) {
+        peekInteger(run, value, n)) {
         // Integer arithmetic over integers straight into a scalar variable.
         setInteger(stored, n);
         return Completion::Normal;
@@ -169,7 +148,7 @@ Completion CompoundAssignStatement::execute(RunContext &run)
         problem = msg::kCompoundConstant;
     } else if (target->isReadOnly) {
         problem = msg::kCompoundReadOnly;
-    } else if (!compoundCompatible(*target->binding, right)) {
+    } else if (!compoundCompatible(target->ref(run), right)) {
         problem = msg::kCompoundTypeDiffers;
         at = value;
     }
@@ -178,13 +157,13 @@ Completion CompoundAssignStatement::execute(RunContext &run)
         api::WriteMessage(problem, fileOf(at), at->line, opName, name);
         return Completion::Failed;
     }
-    return applyCompound(op, *target->binding, right, name, value) ? Completion::Normal : Completion::Failed;
+    return applyCompound(op, target->ref(run), right, name, value) ? Completion::Normal : Completion::Failed;
 }
 
-Completion IncrementStatement::execute(RunContext &)
+Completion IncrementStatement::execute(RunContext &run)
 {
     // Neither the constant nor the read-only flag is tested here.
-    ScriptValue &stored = *target->binding;
+    ScriptValue &stored = target->ref(run);
     const char *opName = increment ? "++" : "--";
     if (stored.type != PELORN_INTEGER) {
         api::WriteMessage(stored.type == PELORN_UNDEFINED ? msg::kIncrementUntyped : msg::kIncrementNotInteger,
@@ -207,7 +186,7 @@ Completion PropertyAssignStatement::execute(RunContext &run)
     const char *file = fileOf(target);
     const char *name = target->name.c_str();
     const char *propertyName = property.c_str();
-    ScriptValue &stored = *target->binding;
+    ScriptValue &stored = target->ref(run);
     const char *problem = target->isConstant       ? msg::kCompoundConstant
                           : target->isReadOnly     ? msg::kCompoundReadOnly
                           : v.type == PELORN_UNDEFINED ? msg::kCompoundUntyped

@@ -153,10 +153,10 @@ int compareStrings(const ScriptValue &left, const ScriptValue &right)
     }
 }
 
-bool ConditionExpr::peekTruth(bool &out) const
+bool ConditionExpr::peekTruth(const RunContext &run, bool &out) const
 {
     int64_t a, b;
-    if (!peekInteger(left, a) || !peekInteger(right, b))
+    if (!peekInteger(run, left, a) || !peekInteger(run, right, b))
         return false;
     out = order(op, a, b);
     return true;
@@ -165,7 +165,7 @@ bool ConditionExpr::peekTruth(bool &out) const
 Completion ConditionExpr::evaluate(RunContext &run, ScriptValue *result)
 {
     bool known;
-    if (folds == kFoldsTruth && peekTruth(known)) {
+    if (foldable && peekTruth(run, known)) {
         setBoolean(*result, known);
         return Completion::Normal;
     }
@@ -175,10 +175,11 @@ Completion ConditionExpr::evaluate(RunContext &run, ScriptValue *result)
         drop(l);
         return c;
     }
-    if (l.type == PELORN_INTEGER && op <= ConditionOperator::LessEqual && right->leaf != nullptr &&
-        right->leaf->type == PELORN_INTEGER && right->leaf->copy == nullptr) {
+    const ScriptValue *rightLeaf = op <= ConditionOperator::LessEqual ? leafOf(run, right) : nullptr;
+    if (l.type == PELORN_INTEGER && rightLeaf != nullptr && rightLeaf->type == PELORN_INTEGER &&
+        rightLeaf->copy == nullptr) {
         // Comparing with an integer variable or literal: nothing to release.
-        setBoolean(*result, order(op, l.u.integer, right->leaf->u.integer));
+        setBoolean(*result, order(op, l.u.integer, rightLeaf->u.integer));
         drop(l);
         return Completion::Normal;
     }

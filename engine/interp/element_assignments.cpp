@@ -47,11 +47,11 @@ uint64_t sizeOf(const ScriptValue &v)
 
 // Follows the indexes from the variable. The compound form has messages
 // of its own and tests the variable's flags after each bounds check.
-bool walk(const VariableExpr &target, ScratchValues &indexes, bool compound, Destination &out)
+bool walk(const RunContext &run, const VariableExpr &target, ScratchValues &indexes, bool compound, Destination &out)
 {
     const char *file = fileOf(&target);
     const char *name = target.name.c_str();
-    ScriptValue *current = target.binding;
+    ScriptValue *current = &target.ref(run);
     for (size_t i = 0; i < indexes.size(); ++i) {
         int32_t type = current->type;
         if (type != PELORN_BYTEARRAY && type != PELORN_ARRAY && type != PELORN_STRING) {
@@ -127,7 +127,7 @@ Completion evaluateValue(RunContext &run, Expression *valueExpression, const Var
     Completion c = evaluateInto(run, valueExpression, v);
     if (c != Completion::Normal)
         return c;
-    if (!isPure(valueExpression) && !walk(target, indexes, compound, d))
+    if (!valueExpression->pure && !walk(run, target, indexes, compound, d))
         return Completion::Failed;
     return Completion::Normal;
 }
@@ -146,7 +146,7 @@ Completion ElementAssignStatement::execute(RunContext &run)
         return Completion::Failed;
     }
     Destination d;
-    if (!walk(*target, ix, false, d))
+    if (!walk(run, *target, ix, false, d))
         return Completion::Failed;
     ScriptValue v = value::empty();
     c = evaluateValue(run, value, *target, ix, false, d, v);
@@ -183,7 +183,7 @@ Completion ElementCompoundAssignStatement::execute(RunContext &run)
     if (c != Completion::Normal)
         return c;
     Destination d;
-    if (!walk(*target, ix, true, d))
+    if (!walk(run, *target, ix, true, d))
         return Completion::Failed;
     ScriptValue v = value::empty();
     c = evaluateValue(run, value, *target, ix, true, d, v);

@@ -101,26 +101,37 @@ inline bool isPlainInteger(const ScriptValue &v)
     return v.type == PELORN_INTEGER && v.copy == nullptr && v.release == nullptr;
 }
 
+// The value a variable or a literal stands for, read where it is without
+// a call; null for every other kind of node.
+inline const ScriptValue *leafOf(const RunContext &run, const Expression *e)
+{
+    if (e->kind == ExpressionKind::Variable)
+        return &static_cast<const VariableExpr *>(e)->ref(run);
+    if (e->kind == ExpressionKind::Literal)
+        return &static_cast<const LiteralExpr *>(e)->value;
+    return nullptr;
+}
+
 // The integer an expression stands for when it can be had without
 // evaluating it: integer hot paths then need no 72-byte value record.
 // False (nothing done) when the expression must be evaluated.
-inline bool peekInteger(const Expression *e, int64_t &out)
+inline bool peekInteger(const RunContext &run, const Expression *e, int64_t &out)
 {
-    if (const ScriptValue *leaf = e->leaf) {
+    if (const ScriptValue *leaf = leafOf(run, e)) {
         if (!isPlainInteger(*leaf))
             return false;
         out = leaf->u.integer;
         return true;
     }
-    // Only arithmetic nodes are marked: a direct call, not a virtual one.
-    return e->folds == Expression::kFoldsInteger && static_cast<const ArithmeticExpr *>(e)->peekIntegerNode(out);
+    return e->foldable && e->kind == ExpressionKind::Arithmetic &&
+           static_cast<const ArithmeticExpr *>(e)->peekIntegerNode(run, out);
 }
 
 // The truth of a comparison when it can be had without evaluating it.
-inline bool peekTruth(const Expression *e, bool &out)
+inline bool peekTruth(const RunContext &run, const Expression *e, bool &out)
 {
-    // Only comparison nodes are marked: a direct call, not a virtual one.
-    return e->folds == Expression::kFoldsTruth && static_cast<const ConditionExpr *>(e)->peekTruth(out);
+    return e->foldable && e->kind == ExpressionKind::Condition &&
+           static_cast<const ConditionExpr *>(e)->peekTruth(run, out);
 }
 
 // Evaluates an expression into `out` (empty on entry). A variable or a
@@ -129,13 +140,14 @@ inline bool peekTruth(const Expression *e, bool &out)
 // the node's evaluate.
 inline Completion evaluateInto(RunContext &run, Expression *e, ScriptValue &out)
 {
-    const ScriptValue *leaf = e->leaf;
+    const ScriptValue *leaf = leafOf(run, e);
     if (leaf != nullptr && leaf->copy == nullptr && isScalar(leaf->type)) {
         out = *leaf;
         return Completion::Normal;
     }
     int64_t n;
-    if (e->folds == Expression::kFoldsInteger && static_cast<const ArithmeticExpr *>(e)->peekIntegerNode(n)) {
+    if (e->foldable && e->kind == ExpressionKind::Arithmetic &&
+        static_cast<const ArithmeticExpr *>(e)->peekIntegerNode(run, n)) {
         setInteger(out, n);
         return Completion::Normal;
     }

@@ -29,13 +29,13 @@ BodyOutcome runBody(RunContext &run, BlockStatement *body, Completion &c)
 // is not an integer (c is Normal; the caller reports).
 bool evaluateInteger(RunContext &run, Expression *e, int64_t &out, Completion &c)
 {
-    const ScriptValue *leaf = e->leaf; // a variable or literal: read where it is
+    const ScriptValue *leaf = leafOf(run, e); // a variable or literal: read where it is
     if (leaf != nullptr && leaf->type == PELORN_INTEGER && leaf->copy == nullptr) {
         c = Completion::Normal;
         out = leaf->u.integer;
         return true;
     }
-    if (leaf == nullptr && peekInteger(e, out)) { // say n - 1
+    if (leaf == nullptr && peekInteger(run, e, out)) { // say n - 1
         c = Completion::Normal;
         return true;
     }
@@ -96,7 +96,7 @@ void setCounter(ScriptValue &counter, int64_t n)
 Completion IfStatement::execute(RunContext &run)
 {
     bool truth;
-    if (!peekTruth(condition, truth)) {
+    if (!peekTruth(run, condition, truth)) {
         Completion c;
         if (!evaluateIfCondition(run, condition, truth, c))
             return c;
@@ -111,7 +111,7 @@ Completion WhileStatement::execute(RunContext &run)
     for (;;) {
         Completion c;
         bool truth;
-        if (!peekTruth(condition, truth)) {
+        if (!peekTruth(run, condition, truth)) {
             ScriptValue v = value::empty();
             c = evaluateInto(run, condition, v);
             if (c != Completion::Normal) {
@@ -149,7 +149,7 @@ Completion WhileStatement::execute(RunContext &run)
 
 Completion ForStatement::execute(RunContext &run)
 {
-    ScriptValue &current = *counter->binding;
+    ScriptValue &current = counter->ref(run);
     if (current.type != PELORN_INTEGER && current.type != PELORN_UNDEFINED) {
         api::WriteMessage(msg::kForCounter, fileOf(counter), counter->line);
         return Completion::Failed;
@@ -187,7 +187,9 @@ Completion ForStatement::execute(RunContext &run)
     }
     // Evaluating the stop may have run code that changed the counter.
     setCounter(current, first);
-    const ScriptValue *stopLeaf = stop->leaf;
+    // A literal or a variable stop is read where it is; a frame slot does
+    // not move while the loop runs.
+    const ScriptValue *stopLeaf = leafOf(run, stop);
     for (;;) {
         // The body may have stored something else than an integer.
         if (current.type != PELORN_INTEGER) {

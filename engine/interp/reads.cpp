@@ -14,11 +14,11 @@
 
 namespace pelorn::interp {
 
-Completion VariableExpr::evaluate(RunContext &, ScriptValue *result)
+Completion VariableExpr::evaluate(RunContext &run, ScriptValue *result)
 {
     if (result == nullptr) // only the binding was wanted
         return Completion::Normal;
-    return duplicate(*binding, *result) ? Completion::Normal : Completion::Failed;
+    return duplicate(ref(run), *result) ? Completion::Normal : Completion::Failed;
 }
 
 Completion ArrayLiteralExpr::evaluate(RunContext &run, ScriptValue *result)
@@ -116,8 +116,8 @@ Completion IndexExpr::evaluate(RunContext &run, ScriptValue *result)
     // Indexing a variable reads the item where it is instead of copying
     // the whole variable first, when the index cannot change the variable
     // in between.
-    if (sourceExpression->assignable && isPure(index)) {
-        ScriptValue &source = *static_cast<VariableExpr *>(sourceExpression)->binding;
+    if (sourceExpression->kind == ExpressionKind::Variable && index->pure) {
+        ScriptValue &source = static_cast<VariableExpr *>(sourceExpression)->ref(run);
         if (!isIndexable(source)) {
             api::WriteMessage(msg::kIndexSourceType, fileOf(sourceExpression), sourceExpression->line);
             return Completion::Failed;
@@ -204,10 +204,10 @@ Completion SubArrayExpr::evaluate(RunContext &run, ScriptValue *result)
     const char *variable = nullptr;
     ScriptValue temporary = value::empty();
     ScriptValue *source = &temporary;
-    if (sourceExpression->assignable) {
+    if (sourceExpression->kind == ExpressionKind::Variable) {
         auto *v = static_cast<VariableExpr *>(sourceExpression);
         variable = v->name.c_str();
-        source = v->binding;
+        source = &v->ref(run);
     } else {
         c = evaluateInto(run, sourceExpression, temporary);
         if (c != Completion::Normal) {
@@ -293,10 +293,10 @@ Completion readProperty(RunContext &run, const PropertyExpr &node, GetPropertyFn
 
 Completion PropertyExpr::evaluate(RunContext &run, ScriptValue *result)
 {
-    if (sourceExpression->assignable) {
+    if (sourceExpression->kind == ExpressionKind::Variable) {
         // The engine's own hook only reads, so it may read the variable
         // where it is; other hooks get their copy.
-        ScriptValue &stored = *static_cast<VariableExpr *>(sourceExpression)->binding;
+        ScriptValue &stored = static_cast<VariableExpr *>(sourceExpression)->ref(run);
         if (stored.getProperty == GetField || stored.getProperty == nullptr) {
             if (isLengthOfArray(stored, property)) {
                 setInteger(*result, static_cast<uint32_t>(arrays::length(stored)));

@@ -1,4 +1,4 @@
-// Transfers, value texts for reports, hand-over of values, purity.
+// Transfers, value texts for reports, hand-over of values.
 #include "interp/run_support.h"
 
 #include "api/exceptions.h"
@@ -89,46 +89,6 @@ bool handOverValue(ScriptValue &source, ScriptValue &destination)
     bool ok = value::copy(source, destination);
     drop(source);
     return ok;
-}
-
-namespace {
-
-bool computePurity(const Expression *e)
-{
-    if (e == nullptr)
-        return true;
-    if (dynamic_cast<const VariableExpr *>(e) != nullptr || dynamic_cast<const LiteralExpr *>(e) != nullptr)
-        return true;
-    if (auto *a = dynamic_cast<const ArithmeticExpr *>(e))
-        return isPure(a->left) && isPure(a->right);
-    if (auto *c = dynamic_cast<const ConditionExpr *>(e))
-        return isPure(c->left) && isPure(c->right);
-    if (auto *n = dynamic_cast<const NegateExpr *>(e))
-        return isPure(n->operand);
-    if (auto *t = dynamic_cast<const TypeofExpr *>(e))
-        return isPure(t->operand);
-    if (auto *i = dynamic_cast<const IndexExpr *>(e))
-        return isPure(i->sourceExpression) && isPure(i->index);
-    if (auto *s = dynamic_cast<const SubArrayExpr *>(e))
-        return isPure(s->sourceExpression) && isPure(s->low) && isPure(s->high);
-    if (auto *p = dynamic_cast<const PropertyExpr *>(e)) // hooks see a copy
-        return isPure(p->sourceExpression);
-    if (auto *a = dynamic_cast<const ArrayLiteralExpr *>(e)) {
-        for (const ValueRecord &r : a->elements)
-            if (!isPure(r.expression))
-                return false;
-        return true;
-    }
-    // Calls: routines write their arguments back.
-    return false;
-}
-
-} // namespace
-
-bool decidePurity(const Expression *e)
-{
-    e->purity = computePurity(e) ? 1 : 0;
-    return e->purity == 1;
 }
 
 } // namespace pelorn::interp

@@ -69,18 +69,6 @@ inline bool handOverToEmpty(ScriptValue &source, ScriptValue &destination)
     return handOverValue(source, destination);
 }
 
-// Works out and caches in the node whether the expression is pure.
-bool decidePurity(const Expression *expression);
-// True when evaluating the expression can change no variable: it calls no
-// routine (routines write arguments back). Cached in the node; asked at
-// every index read, so the cached answer is read inline.
-inline bool isPure(const Expression *expression)
-{
-    if (expression == nullptr)
-        return true;
-    return expression->purity >= 0 ? expression->purity == 1 : decidePurity(expression);
-}
-
 // True when the native stack has too little room left for another call.
 inline bool nativeStackExhausted(const RunContext &run)
 {

@@ -3,6 +3,7 @@
 
 #include "front/compiler.h"
 #include "front/symbols.h"
+#include "interp/call_stack.h"
 
 #include <new>
 #include <sys/mman.h>
@@ -40,7 +41,7 @@ Script *createScript()
         delete script;
         throw std::bad_alloc();
     }
-    script->callStack = CallStackArea{static_cast<uint8_t *>(area), kCallStackSize, 0};
+    script->callStack = CallStackArea{static_cast<uint8_t *>(area), kCallStackSize, 0, 0};
     return script;
 }
 
@@ -53,13 +54,15 @@ void releaseScript(::ScriptObject *object)
     script->mainBlock = nullptr;
     front::releaseSymbolList(script->header.symbols);
     script->header.symbols = nullptr;
+    if (script->callStack.base != nullptr)
+        releaseOpenFrames(script->callStack);
     releaseRoutines(script->procedures);
     releaseRoutines(script->functions);
     front::releaseModules(script->modules);
     script->modules = nullptr;
     if (script->callStack.base != nullptr)
         munmap(script->callStack.base, script->callStack.size);
-    script->callStack = CallStackArea{nullptr, 0, 0};
+    script->callStack = CallStackArea{nullptr, 0, 0, 0};
     while (script->sources != nullptr) {
         SourceFile *next = script->sources->next;
         delete script->sources;

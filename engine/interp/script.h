@@ -16,13 +16,14 @@ struct ModuleRecord;
 
 namespace pelorn::interp {
 
-// Routine calls save their variables here (80 bytes a symbol, 8 a frame).
+// Routine calls keep their frames here (80 bytes a symbol, 8 a frame).
 constexpr size_t kCallStackSize = 52428800;
 
 struct CallStackArea {
     uint8_t *base;
     size_t size;
     size_t fill;
+    uint32_t top; // the newest open frame's link offset plus one; 0 for none
 };
 
 struct Script {

@@ -95,21 +95,26 @@ Completion invoke(RunContext &run, RoutineDefinition &routine, ScriptValue *resu
 }
 
 // Parameter k gets argument k's value; the slot is not needed any more.
-// The opened frame left every parameter empty.
-void bindParameters(RoutineDefinition &routine, ArgumentSet &arguments)
+void bindParameters(const RoutineDefinition &routine, ScriptValue *frame, ArgumentSet &arguments)
 {
     for (uint32_t k = 0; k < routine.parameterCount; ++k)
-        handOverToEmpty(arguments.slots()[k].value, routine.parameters[k]->c.value);
+        handOverToEmpty(arguments.slots()[k].value, frame[routine.parameterSlot(k)]);
 }
 
 // After a call that ended normally: each argument written as a variable
-// receives its parameter's final value. The frame's restore then puts the
-// routine's own variables back, even when one was passed as an argument.
-void writeBack(RoutineDefinition &routine, const Arguments &arguments)
+// receives its parameter's final value, in order. A recursive call that
+// passes the routine's own variable writes into its own frame, which is
+// then released: the caller's variable keeps its value.
+void writeBack(const RunContext &run, const RoutineDefinition &routine, ScriptValue *frame,
+               const Arguments &arguments)
 {
-    for (uint32_t k = 0; k < routine.parameterCount; ++k)
-        if (VariableExpr *variable = writableVariable(arguments.expression(k)))
-            handOver(routine.parameters[k]->c.value, *variable->binding);
+    for (uint32_t k = 0; k < routine.parameterCount; ++k) {
+        VariableExpr *variable = writableVariable(arguments.expression(k));
+        if (variable == nullptr)
+            continue;
+        ScriptValue &target = variable->routine == &routine ? frame[variable->slot] : variable->ref(run);
+        handOver(frame[routine.parameterSlot(k)], target);
+    }
 }
 
 Completion call(RunContext &run, const CallSite &site)
@@ -137,21 +142,25 @@ Completion call(RunContext &run, const CallSite &site)
     }
     // Routines without symbols take no room in the area, but every call
     // nests native frames: both limits end a runaway recursion.
-    bool framed = routine->symbolCount > 0;
-    if (nativeStackExhausted(run) || (framed && !openFrame(run.script->callStack, *routine))) {
+    uint32_t symbols = routine->symbolCount;
+    ScriptValue *frame = nullptr;
+    if (nativeStackExhausted(run) || (symbols > 0 && (frame = openFrame(run.script->callStack, symbols)) == nullptr)) {
         api::WriteMessage(function ? msg::kFunctionDepth : msg::kProcedureDepth, pathOf(site.source), site.line,
                           routine->name.c_str());
         return Completion::Failed;
     }
-    bindParameters(*routine, arguments);
+    bindParameters(*routine, frame, arguments);
     arguments.finish();
+    ScriptValue *callerFrame = run.frame;
+    run.frame = frame;
     c = invoke(run, *routine, site.result, site.source);
+    run.frame = callerFrame;
     if (c == Completion::Failed)
         return c; // the run is ending: the frame stays open
-    if (framed) {
+    if (symbols > 0) {
         if (c == Completion::Normal)
-            writeBack(*routine, site.arguments);
-        closeFrame(run.script->callStack, *routine);
+            writeBack(run, *routine, frame, site.arguments);
+        closeFrame(run.script->callStack, frame, symbols);
     }
     return c;
 }

@@ -34,7 +34,7 @@ protected:
         a.add(command);
         interp::VariableExpr *variable = nullptr;
         if (response != nullptr) {
-            variable = new interp::VariableExpr("resp", &responseEntry_);
+            variable = new interp::VariableExpr("resp", &responseEntry_, false);
             a.add(value::empty(), variable);
         }
         Outcome o = call(builtins::SendAPDU, a);

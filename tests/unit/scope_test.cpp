@@ -53,7 +53,11 @@ TEST_F(Scope, RoutineVariablesAreTheirOwn)
     EXPECT_EQ(targetOf(0), &entry(globals(), "t")->c.value);
     auto *inner = dynamic_cast<interp::AssignStatement *>(p->body->statements.at(0));
     ASSERT_NE(inner, nullptr);
-    EXPECT_EQ(inner->target->binding, &entry(p->symbols, "t")->c.value);
+    // t is a slot of P's frames, third after the parameters.
+    EXPECT_EQ(inner->target->storage, interp::VariableStorage::Local);
+    EXPECT_EQ(inner->target->routine, p);
+    EXPECT_EQ(inner->target->slot, 2u);
+    EXPECT_EQ(inner->target->entry, entry(p->symbols, "t"));
 }
 
 TEST_F(Scope, ANameLeftBehindByARoutineIsNewAgain)
