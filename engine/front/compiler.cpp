@@ -20,9 +20,19 @@ namespace {
 Compilation *active = nullptr;
 bool debugSwitch = false;
 
+// What the compiler attached to a script, freed with it.
+void releaseCompiled(interp::Script *script)
+{
+    releasePending(script->pending);
+    script->pending = nullptr;
+    releaseModules(script->modules);
+    script->modules = nullptr;
+}
+
 void compile(Compilation &c, FILE *&mainFile, const char *path)
 {
     c.script = interp::createScript();
+    c.script->releaseCompiled = releaseCompiled;
     c.pending = new PendingList();
     c.script->pending = c.pending;
     interp::setRunningScript(c.script);

@@ -244,14 +244,4 @@ void SymbolTables::releaseAll()
     releaseSymbolList(newVariables_.take());
 }
 
-SymbolEntry *findSymbol(const char *name)
-{
-    if (compiling())
-        return compilation().symbols.find(name);
-    for (SymbolEntry *e = builtins::globalList(); e != nullptr; e = e->next)
-        if (nameMatches(*e, name))
-            return e;
-    return nullptr;
-}
-
 } // namespace pelorn::front

@@ -10,6 +10,7 @@
 #include "interp/apdu_mask.h"
 #include "interp/apdu_texts.h"
 #include "interp/fast_values.h"
+#include "interp/run_support.h"
 #include "interp/script.h"
 #include "value/value.h"
 
@@ -65,8 +66,6 @@ private:
     std::unique_ptr<uint8_t[]> heap_;
     uint8_t inline_[kInlineCapacity];
 };
-
-const char *pathOf(const SourceFile *source) { return source != nullptr ? source->path.c_str() : ""; }
 
 // Reads a part's value in place where it already exists (a literal, a
 // variable); anything else is evaluated into `owned`.
@@ -131,7 +130,7 @@ Completion ApduStatement::execute(RunContext &run)
 {
     ReaderEntry *reader = g_currentReader;
     if (reader == nullptr) {
-        api::WriteMessage(apdu_text::kNoCurrentReader, pathOf(source), line);
+        report(pathOf(source), line, apdu_text::kNoCurrentReader);
         return Completion::Failed;
     }
 
@@ -152,14 +151,14 @@ Completion ApduStatement::execute(RunContext &run)
             problem = apdu_text::kEmptyPart;
         if (problem != nullptr) {
             value::release(owned);
-            api::WriteMessage(problem, pathOf(p->part->source), p->part->line);
+            report(pathOf(p->part->source), p->part->line, problem);
             return Completion::Failed;
         }
         copyPart(*view, command.prepend(length), length);
         value::release(owned);
     }
 
-    bool trace = run.script != nullptr && run.script->apduVerbose != 0;
+    bool trace = run.script != nullptr && run.script->settings.apduVerbose != 0;
     if (trace)
         api::WriteStandardOutput(apdu_text::kTraceCommand, hexWithBlanks(command.data(), command.length()).c_str());
 

@@ -1,10 +1,10 @@
 // Assignment to variables: =, the compound forms, ++ and --, and property
 // assignment. Element assignment is in element_assignments.cpp.
-#include "api/channels.h"
 #include "api/exceptions.h"
 #include "interp/array_cursor.h"
 #include "interp/compound_operators.h"
 #include "interp/fast_values.h"
+#include "interp/integer_rules.h"
 #include "interp/messages.h"
 #include "interp/operators.h"
 #include "interp/run_support.h"
@@ -44,11 +44,11 @@ namespace {
             // A string variable or literal: its text is copied straight
             // from where it is, without a copy of the value.
             if (!joinedLengthFits(stored, *piece)) {
-                api::WriteMessage(msg::kJoinTooLong, fileOf(sum), sum->line);
+                report(fileOf(sum), sum->line, msg::kJoinTooLong);
                 return Completion::Failed;
             }
             if (!appendInPlace(stored, *piece)) {
-                api::WriteMessage(msg::kJoinNoMemory, fileOf(sum->left), sum->left->line);
+                report(fileOf(sum->left), sum->left->line, msg::kJoinNoMemory);
                 return Completion::Failed;
             }
             return Completion::Normal;
@@ -62,7 +62,7 @@ namespace {
         if (right.type == stored.type && stored.type == PELORN_STRING) {
             if (!joinedLengthFits(stored, right)) {
                 drop(right);
-                api::WriteMessage(msg::kJoinTooLong, fileOf(sum), sum->line);
+                report(fileOf(sum), sum->line, msg::kJoinTooLong);
                 return Completion::Failed;
             }
             if (!copiedInPlace(right)) {
@@ -72,7 +72,7 @@ namespace {
             bool appended = appendInPlace(stored, right);
             drop(right);
             if (!appended) {
-                api::WriteMessage(msg::kJoinNoMemory, fileOf(sum->left), sum->left->line);
+                report(fileOf(sum->left), sum->left->line, msg::kJoinNoMemory);
                 return Completion::Failed;
             }
             return Completion::Normal;
@@ -97,17 +97,17 @@ namespace {
         }
     }
     if (v.type == PELORN_UNDEFINED) {
-        api::WriteMessage(msg::kAssignUntyped, fileOf(value), value->line, target->name.c_str());
+        report(fileOf(value), value->line, msg::kAssignUntyped, target->name.c_str());
         return Completion::Failed;
     }
     if (target->isConstant && !s.declaration) {
         drop(v);
-        api::WriteMessage(msg::kAssignConstant, fileOf(target), target->line, target->name.c_str());
+        report(fileOf(target), target->line, msg::kAssignConstant, target->name.c_str());
         return Completion::Failed;
     }
     if (target->isReadOnly) {
         drop(v);
-        api::WriteMessage(msg::kAssignReadOnly, fileOf(target), target->line, target->name.c_str());
+        report(fileOf(target), target->line, msg::kAssignReadOnly, target->name.c_str());
         return Completion::Failed;
     }
     moveValue(v, stored);
@@ -154,7 +154,7 @@ Completion CompoundAssignStatement::execute(RunContext &run)
     }
     if (problem != nullptr) {
         drop(right);
-        api::WriteMessage(problem, fileOf(at), at->line, opName, name);
+        report(fileOf(at), at->line, problem, opName, name);
         return Completion::Failed;
     }
     return applyCompound(op, target->ref(run), right, name, value) ? Completion::Normal : Completion::Failed;
@@ -166,12 +166,10 @@ Completion IncrementStatement::execute(RunContext &run)
     ScriptValue &stored = target->ref(run);
     const char *opName = increment ? "++" : "--";
     if (stored.type != PELORN_INTEGER) {
-        api::WriteMessage(stored.type == PELORN_UNDEFINED ? msg::kIncrementUntyped : msg::kIncrementNotInteger,
-                          fileOf(target), target->line, target->name.c_str(), opName);
+        report(fileOf(target), target->line, stored.type == PELORN_UNDEFINED ? msg::kIncrementUntyped : msg::kIncrementNotInteger, target->name.c_str(), opName);
         return Completion::Failed;
     }
-    auto n = static_cast<uint64_t>(stored.u.integer);
-    stored.u.integer = static_cast<int64_t>(increment ? n + 1 : n - 1);
+    stored.u.integer = increment ? integers::add(stored.u.integer, 1) : integers::subtract(stored.u.integer, 1);
     return Completion::Normal;
 }
 
@@ -193,12 +191,12 @@ Completion PropertyAssignStatement::execute(RunContext &run)
                                                        : nullptr;
     if (problem != nullptr) {
         drop(v);
-        api::WriteMessage(problem, file, target->line, "=", name);
+        report(file, target->line, problem, "=", name);
         return Completion::Failed;
     }
     if (stored.setProperty == nullptr) {
         drop(v);
-        api::WriteMessage(msg::kPropertyNoHook, file, target->line, propertyName, name);
+        report(file, target->line, msg::kPropertyNoHook, propertyName, name);
         return Completion::Failed;
     }
     if (stored.setProperty != SetField) // a module's hook runs in the directory of the run
@@ -213,7 +211,7 @@ Completion PropertyAssignStatement::execute(RunContext &run)
             text = msg::kUnknownText;
         drop(thrown.value);
         drop(v);
-        api::WriteMessage(msg::kPropertySetThrew, file, target->line, propertyName, name, text.c_str());
+        report(file, target->line, msg::kPropertySetThrew, propertyName, name, text.c_str());
         return Completion::Failed;
     }
     ++value::arrayReleaseCount; // the hook may have reshaped the value
@@ -222,13 +220,13 @@ Completion PropertyAssignStatement::execute(RunContext &run)
     case 0:
         return Completion::Normal;
     case 1:
-        api::WriteMessage(msg::kPropertyUnknown, file, target->line, propertyName, name);
+        report(file, target->line, msg::kPropertyUnknown, propertyName, name);
         break;
     case 2:
-        api::WriteMessage(msg::kPropertyReadOnly, file, target->line, propertyName, name);
+        report(file, target->line, msg::kPropertyReadOnly, propertyName, name);
         break;
     default:
-        api::WriteMessage(msg::kPropertyIncompatible, file, target->line, propertyName, name);
+        report(file, target->line, msg::kPropertyIncompatible, propertyName, name);
         break;
     }
     return Completion::Failed;

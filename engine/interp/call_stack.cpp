@@ -1,7 +1,7 @@
 // Frames left open by failed runs.
 #include "interp/call_stack.h"
 
-#include "front/symbols.h"
+#include "value/symbol_entries.h"
 
 namespace pelorn::interp {
 
@@ -21,7 +21,7 @@ void releaseOpenFrames(CallStackArea &area)
 RoutineDefinition::~RoutineDefinition()
 {
     delete body;
-    front::releaseSymbolList(symbols);
+    value::releaseSymbolList(symbols);
 }
 
 } // namespace pelorn::interp

@@ -95,6 +95,20 @@ inline void moveValue(ScriptValue &source, ScriptValue &destination)
     value::clear(source);
 }
 
+// Owns a value record for the rest of a scope: releases it at every exit.
+// A record moved on meanwhile (left empty) releases nothing. For operands
+// that a function consumes, instead of a release on each of its exits.
+class ReleasedAtExit {
+public:
+    explicit ReleasedAtExit(ScriptValue &v) : v_(v) {}
+    ~ReleasedAtExit() { drop(v_); }
+    ReleasedAtExit(const ReleasedAtExit &) = delete;
+    ReleasedAtExit &operator=(const ReleasedAtExit &) = delete;
+
+private:
+    ScriptValue &v_;
+};
+
 // A plain integer: no hooks that could make reading it run anything.
 inline bool isPlainInteger(const ScriptValue &v)
 {

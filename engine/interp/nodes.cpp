@@ -1,7 +1,7 @@
 // Construction, attachment and release of syntax-tree nodes.
 #include "interp/nodes.h"
 
-#include "front/symbols.h"
+#include "value/symbol_entries.h"
 #include "interp/tree_walk.h"
 #include "value/value.h"
 
@@ -77,7 +77,7 @@ void releaseArguments(Arguments &arguments)
 
 Statement::~Statement()
 {
-    front::releaseSymbolList(symbols);
+    value::releaseSymbolList(symbols);
 }
 
 // ------------------------------------------------------------- statements

@@ -1,11 +1,35 @@
 // Transfers, value texts for reports, hand-over of values.
 #include "interp/run_support.h"
 
+#include "api/channels.h"
 #include "api/exceptions.h"
 #include "interp/fast_values.h"
 #include "value/chain.h"
 
+#include <cstdarg>
+#include <cstdio>
+#include <string>
+
 namespace pelorn::interp {
+
+void report(const char *file, int32_t line, const char *format, ...)
+{
+    std::string text = std::string(file) + "(" + std::to_string(line) + ") : ";
+    va_list arguments;
+    va_start(arguments, format);
+    va_list again;
+    va_copy(again, arguments);
+    int length = std::vsnprintf(nullptr, 0, format, arguments);
+    va_end(arguments);
+    if (length > 0) {
+        size_t prefix = text.size();
+        text.resize(prefix + static_cast<size_t>(length) + 1);
+        std::vsnprintf(text.data() + prefix, static_cast<size_t>(length) + 1, format, again);
+        text.resize(prefix + static_cast<size_t>(length));
+    }
+    va_end(again);
+    api::WriteMessage("%s", text.c_str());
+}
 
 Completion raise(RunContext &run, TransferCode code, ScriptValue *value, const SourceFile *source, int32_t line,
                  const char *routine)

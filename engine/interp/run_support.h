@@ -14,6 +14,10 @@ inline const char *pathOf(const SourceFile *source) { return source != nullptr ?
 inline const char *fileOf(const Statement *node) { return pathOf(node->source); }
 inline const char *fileOf(const Expression *node) { return pathOf(node->source); }
 
+// Delivers a run-time message about the node at file and line: the
+// position, then the formatted text ("file(line) : text").
+void report(const char *file, int32_t line, const char *format, ...) __attribute__((format(printf, 3, 4)));
+
 // Makes a transfer pending. A value is taken over (source is left empty);
 // a null value is a transfer without one (break, exit).
 Completion raise(RunContext &run, TransferCode code, ScriptValue *value, const SourceFile *source, int32_t line,

@@ -1,5 +1,4 @@
 // Calls of the script's own procedures and functions.
-#include "api/channels.h"
 #include "interp/arguments.h"
 #include "interp/call_stack.h"
 #include "interp/messages.h"
@@ -52,11 +51,11 @@ Completion takeReturn(RunContext &run, RoutineDefinition &routine, ScriptValue *
         if (!t.hasValue)
             return Completion::Normal;
         dropTransfer(run);
-        api::WriteMessage(msg::kProcedureReturnsValue, pathOf(t.source), t.line);
+        report(pathOf(t.source), t.line, msg::kProcedureReturnsValue);
         return Completion::Failed;
     }
     if (!t.hasValue) {
-        api::WriteMessage(msg::kFunctionMustReturn, pathOf(t.source), t.line, routine.name.c_str());
+        report(pathOf(t.source), t.line, msg::kFunctionMustReturn, routine.name.c_str());
         return Completion::Failed;
     }
     if (t.valueInResult) {
@@ -64,14 +63,14 @@ Completion takeReturn(RunContext &run, RoutineDefinition &routine, ScriptValue *
         t.valueInResult = false;
         if (result->type == PELORN_UNDEFINED) {
             drop(*result);
-            api::WriteMessage(msg::kFunctionReturnUntyped, pathOf(t.source), t.line, routine.name.c_str());
+            report(pathOf(t.source), t.line, msg::kFunctionReturnUntyped, routine.name.c_str());
             return Completion::Failed;
         }
         return keepAsCopy(*result) ? Completion::Normal : Completion::Failed;
     }
     if (t.value.type == PELORN_UNDEFINED) {
         dropTransfer(run);
-        api::WriteMessage(msg::kFunctionReturnUntyped, pathOf(t.source), t.line, routine.name.c_str());
+        report(pathOf(t.source), t.line, msg::kFunctionReturnUntyped, routine.name.c_str());
         return Completion::Failed;
     }
     t.hasValue = false;
@@ -128,15 +127,14 @@ Completion call(RunContext &run, const CallSite &site)
     if (routine == nullptr) {
         routine = findRoutine(function ? run.script->functions : run.script->procedures, site.name);
         if (routine == nullptr) {
-            api::WriteMessage(function ? msg::kFunctionNotFound : msg::kProcedureNotFound, pathOf(site.source), site.line,
+            report(pathOf(site.source), site.line, function ? msg::kFunctionNotFound : msg::kProcedureNotFound,
                               site.name.c_str());
             return Completion::Failed;
         }
         site.resolved = routine;
     }
     if (routine->parameterCount != arguments.count()) {
-        api::WriteMessage(function ? msg::kFunctionArgumentCount : msg::kProcedureArgumentCount, pathOf(site.source),
-                          site.line,
+        report(pathOf(site.source), site.line, function ? msg::kFunctionArgumentCount : msg::kProcedureArgumentCount,
                           static_cast<int>(routine->parameterCount), routine->name.c_str());
         return Completion::Failed;
     }
@@ -145,7 +143,7 @@ Completion call(RunContext &run, const CallSite &site)
     uint32_t symbols = routine->symbolCount;
     ScriptValue *frame = nullptr;
     if (nativeStackExhausted(run) || (symbols > 0 && (frame = openFrame(run.script->callStack, symbols)) == nullptr)) {
-        api::WriteMessage(function ? msg::kFunctionDepth : msg::kProcedureDepth, pathOf(site.source), site.line,
+        report(pathOf(site.source), site.line, function ? msg::kFunctionDepth : msg::kProcedureDepth,
                           routine->name.c_str());
         return Completion::Failed;
     }
