@@ -110,6 +110,7 @@ int main(int argc, char **argv)
         SwitchDebugMode(1);
         path = argv[2];
     } else {
+        // The word "tavik" is the runner's fixed usage text, not a stale name: keep it.
         std::fputs("Usage: tavik [-d] filename\n", stdout);
         return kExitUsage;
     }

@@ -9,6 +9,7 @@ packages=(
     build-essential cmake flex bison pkg-config python3
     libssl-dev libpcsclite-dev libgtest-dev
     pcscd vsmartcard-vpcd
+    vim python3-cryptography
     "$@"
 )
 

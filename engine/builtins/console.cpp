@@ -90,6 +90,8 @@ void writeValue(const ScriptValue &v)
     } catch (api::NativeThrow &thrown) {
         value::release(thrown.value);
     }
+    if (v.getProperty != GetField)
+        value::forgetPositions();
     if (code == 0 && text.type == PELORN_STRING)
         forEachSegment(text, [](const char *piece, size_t length) { api::WriteStandardOutputText(piece, length); });
     else

@@ -2,6 +2,7 @@
 #include "front/actions.h"
 
 #include "front/messages.h"
+#include "front/modules.h"
 #include "front/tree_builder.h"
 #include "value/value.h"
 
@@ -114,8 +115,9 @@ Expression *functionCall(IdentifierToken name, ExpressionList *arguments)
 
 Expression *builtinFunctionCall(SymbolEntry *routine, ExpressionList *arguments)
 {
-    Expression *call = node<interp::BuiltinFunctionCallExpr>({}, reinterpret_cast<FunctionEntry>(routine->c.entry),
-                                                             entryName(*routine), expressions(arguments));
+    auto *call = node<interp::BuiltinFunctionCallExpr>({}, reinterpret_cast<FunctionEntry>(routine->c.entry),
+                                                       entryName(*routine), expressions(arguments));
+    call->fromModule = isModuleEntry(routine);
     if (arguments != nullptr)
         noteDepth(call, {}, arguments);
     dropList(arguments);

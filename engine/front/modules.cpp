@@ -74,6 +74,15 @@ void useModule(const char *text)
     c.symbols.indexShared(c.modules);
 }
 
+bool isModuleEntry(const SymbolEntry *entry)
+{
+    for (const ModuleRecord *m = compilation().modules; m != nullptr; m = m->next)
+        for (const SymbolEntry *e = m->symbols; e != nullptr; e = e->next)
+            if (e == entry)
+                return true;
+    return false;
+}
+
 void releaseModules(ModuleRecord *modules)
 {
     while (modules != nullptr) {

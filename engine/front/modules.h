@@ -20,6 +20,9 @@ struct ModuleRecord {
 // compilation is not loaded again. Failures raise compile errors.
 void useModule(const char *text);
 
+// True when the entry belongs to a module used by the compilation.
+bool isModuleEntry(const SymbolEntry *entry);
+
 // Releases a module list, unloading every library (FreeScript and failed
 // compilations).
 void releaseModules(ModuleRecord *modules);

@@ -2,6 +2,7 @@
 #include "front/actions.h"
 
 #include "front/messages.h"
+#include "front/modules.h"
 #include "front/tree_builder.h"
 
 namespace pelorn::front::actions {
@@ -44,6 +45,7 @@ Statement *builtinProcedureCall(SymbolEntry *routine, ExpressionList *arguments)
     auto *call = node<interp::BuiltinProcedureCallStatement>({},
                                                              reinterpret_cast<ProcedureEntry>(routine->c.entry),
                                                              entryName(*routine), expressions(arguments));
+    call->fromModule = isModuleEntry(routine);
     dropList(arguments);
     return call;
 }

@@ -87,10 +87,13 @@ bool convertToString(ScriptValue &operand, ScriptValue &text)
     try {
         code = operand.getProperty(&operand, "string", &text);
     } catch (api::NativeThrow &thrown) {
+        value::forgetPositions();
         drop(thrown.value);
         drop(text);
         return false;
     }
+    if (operand.getProperty != GetField)
+        value::forgetPositions();
     if (code == 0 && value::isString(text))
         return true;
     drop(text);

@@ -205,7 +205,7 @@ Completion PropertyAssignStatement::execute(RunContext &run)
     try {
         code = stored.setProperty(&stored, propertyName, &v);
     } catch (api::NativeThrow &thrown) {
-        ++value::arrayReleaseCount; // the hook may have reshaped the value
+        value::forgetPositions();
         std::string text;
         if (!textOf(thrown.value, text))
             text = msg::kUnknownText;
@@ -214,7 +214,8 @@ Completion PropertyAssignStatement::execute(RunContext &run)
         report(file, target->line, msg::kPropertySetThrew, propertyName, name, text.c_str());
         return Completion::Failed;
     }
-    ++value::arrayReleaseCount; // the hook may have reshaped the value
+    if (stored.setProperty != SetField)
+        value::forgetPositions();
     drop(v);
     switch (code) {
     case 0:

@@ -5,6 +5,7 @@
 #include "interp/arguments.h"
 #include "interp/fast_values.h"
 #include "interp/run_support.h"
+#include "value/value.h"
 
 namespace pelorn::interp {
 
@@ -15,7 +16,7 @@ namespace {
 // (count, slots) and gives its result code.
 template <typename Invoke>
 Completion callBuiltin(RunContext &run, Arguments &nodeArguments, const char *name, const SourceFile *callSource,
-                       int32_t callLine, Invoke invokeEntry)
+                       int32_t callLine, bool fromModule, Invoke invokeEntry)
 {
     ArgumentSet arguments(nodeArguments);
     Completion c = arguments.evaluate(run);
@@ -36,9 +37,12 @@ Completion callBuiltin(RunContext &run, Arguments &nodeArguments, const char *na
         copied = handOver(thrown.value, exception);
         code = -1;
     } catch (...) { // not the engine's: it passes on
+        value::forgetPositions();
         run.directory.want(saved);
         throw;
     }
+    if (fromModule)
+        value::forgetPositions();
     run.directory.want(saved);
     if (code == 0) {
         arguments.writeBack(run);
@@ -59,7 +63,7 @@ Completion callBuiltin(RunContext &run, Arguments &nodeArguments, const char *na
 Completion BuiltinProcedureCallStatement::execute(RunContext &run)
 {
     ProcedureEntry call = entry;
-    return callBuiltin(run, arguments, name, source, line,
+    return callBuiltin(run, arguments, name, source, line, fromModule,
                        [call](uint32_t count, ArgumentSlot *slots) { return call(count, slots); });
 }
 
@@ -68,7 +72,7 @@ Completion BuiltinFunctionCallExpr::evaluate(RunContext &run, ScriptValue *resul
     // Relative paths resolve next to the file that holds the call, as for
     // a procedure (not next to the file where the enclosing block began).
     FunctionEntry call = entry;
-    Completion c = callBuiltin(run, arguments, name, source, line, [call, result](uint32_t count, ArgumentSlot *slots) {
+    Completion c = callBuiltin(run, arguments, name, source, line, fromModule, [call, result](uint32_t count, ArgumentSlot *slots) {
         return call(count, slots, result);
     });
     if (c != Completion::Normal)

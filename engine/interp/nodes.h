@@ -222,6 +222,7 @@ public:
 
     ProcedureEntry entry;
     const char *name; // the routine's SymbolEntry name, not owned
+    bool fromModule = false; // a module's routine: may reshape any value it reaches
     Arguments arguments;
 };
 
@@ -418,6 +419,7 @@ public:
 
     FunctionEntry entry;
     const char *name; // the routine's SymbolEntry name, not owned
+    bool fromModule = false; // a module's routine: may reshape any value it reaches
     Arguments arguments;
 };
 

@@ -269,6 +269,7 @@ Completion readProperty(RunContext &run, const PropertyExpr &node, GetPropertyFn
     try {
         code = hook(&source, name, result);
     } catch (api::NativeThrow &thrown) {
+        value::forgetPositions();
         drop(*result);
         std::string text;
         if (textOf(thrown.value, text))
@@ -278,6 +279,8 @@ Completion readProperty(RunContext &run, const PropertyExpr &node, GetPropertyFn
         drop(thrown.value);
         return Completion::Failed;
     }
+    if (hook != GetField)
+        value::forgetPositions();
     if (code == 0)
         return Completion::Normal;
     drop(*result);

@@ -5,6 +5,7 @@
 #include "interp/run_support.h"
 #include "interp/script.h"
 #include "value/chain.h"
+#include "value/value.h"
 
 #include <algorithm>
 #include <pthread.h>
@@ -121,6 +122,7 @@ uint8_t runScript(::ScriptObject *object)
     run.script = script;
     run.stackLimit = boundedLimit(stackLimitOfThisThread());
     run.directory.reset();
+    value::forgetPositions(); // nothing remembered from before this run holds
     Completion c;
     try {
         c = script->mainBlock->execute(run);
@@ -129,6 +131,7 @@ uint8_t runScript(::ScriptObject *object)
         throw;
     }
     run.directory.finish();
+    value::forgetPositions();
     bool succeeded = c == Completion::Normal || (c == Completion::Transfer && reportUncaught(run));
     card::disconnectAll();
     card::releaseCurrentReader();

@@ -66,10 +66,13 @@ bool textOf(ScriptValue &v, std::string &text)
     try {
         code = v.getProperty(&v, "string", &out);
     } catch (api::NativeThrow &thrown) {
+        value::forgetPositions();
         drop(thrown.value);
         drop(out);
         return false;
     }
+    if (v.getProperty != GetField)
+        value::forgetPositions();
     bool ok = code == 0 && value::isString(out);
     if (ok) {
         char *joined = value::chain::join(out.u.string);

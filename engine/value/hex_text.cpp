@@ -20,7 +20,7 @@ bool skippable(char c) { return c == ' ' || c == '\t' || c == '\n'; }
 
 // Reads characters from a source with next() until it returns '\0'.
 template <typename Source>
-ScriptValue parseHex(Source next, bool emptyIsUntyped)
+ScriptValue parseHex(Source next)
 {
     using namespace pelorn::value;
     ScriptValue result = empty();
@@ -35,8 +35,6 @@ ScriptValue parseHex(Source next, bool emptyIsUntyped)
             ++digits;
         }
     }
-    if (digits == 0 && emptyIsUntyped)
-        return result;
     if (digits / 2 > INT32_MAX - 1)
         return result;
     auto length = static_cast<int32_t>((digits + 1) / 2);
@@ -69,7 +67,7 @@ ScriptValue parseHex(Source next, bool emptyIsUntyped)
 extern "C" PELORN_API ScriptValue stringToBytearray(const char *text)
 {
     const char *p = text;
-    return parseHex([p]() mutable { return *p != '\0' ? *p++ : '\0'; }, false);
+    return parseHex([p]() mutable { return *p != '\0' ? *p++ : '\0'; });
 }
 
 extern "C" PELORN_API ScriptValue stringToBytearray2(const void *stringPayload)
@@ -94,5 +92,9 @@ extern "C" PELORN_API ScriptValue stringToBytearray2(const void *stringPayload)
             return '\0';
         }
     };
-    return parseHex(Reader{&s->first, s->first.text, s->length}, true);
+    // Only a string with no character at all gives no value: blank text
+    // has no digits and makes an empty byte array, as it does for a literal.
+    if (s->length == 0)
+        return pelorn::value::empty();
+    return parseHex(Reader{&s->first, s->first.text, s->length});
 }

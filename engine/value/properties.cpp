@@ -230,6 +230,8 @@ ScriptValue arrayToText(const ScriptValue &v)
         } catch (api::NativeThrow &thrown) {
             release(thrown.value);
         }
+        if (hook != GetField)
+            forgetPositions();
         if (code == 0 && piece.type == PELORN_STRING) {
             if (piece.release != nullptr || piece.freeBlock != nullptr) {
                 // A module's string frees its blocks its own way: take a copy.

@@ -87,12 +87,18 @@ ScriptValue makeEmptyArray()
 
 uint64_t arrayReleaseCount = 0;
 
+void forgetPositions()
+{
+    ++arrayReleaseCount;
+    ++chain::segmentReleaseCount;
+}
+
 void release(ScriptValue &v)
 {
     if (v.release != nullptr) {
-        ++arrayReleaseCount;
-        ++chain::segmentReleaseCount;
+        forgetPositions();
         v.release(&v);
+        forgetPositions();
         return;
     }
     switch (v.type) {
@@ -172,7 +178,9 @@ bool copy(const ScriptValue &source, ScriptValue &destination)
 {
     release(destination);
     if (source.copy != nullptr) {
-        if (source.copy(&destination, const_cast<ScriptValue *>(&source)) == 0)
+        uint8_t copied = source.copy(&destination, const_cast<ScriptValue *>(&source));
+        forgetPositions();
+        if (copied == 0)
             return false;
         copyHeader(source, destination);
         return true;

@@ -47,6 +47,13 @@ ScriptValue makeEmptyArray();
 // positions compare it to know that their pointers may be stale.
 extern uint64_t arrayReleaseCount;
 
+// Code of a module or host (a routine, a property, copy or release hook)
+// may have reshaped any value it can reach, without the engine's frees or
+// appends: every remembered position in array and string chains is
+// dropped. Also called when a run starts and ends, so nothing remembered
+// outlives a run (a host may run scripts on different threads in turn).
+void forgetPositions();
+
 // FreeValue: releases the payload (through the value's own hook if it has
 // one); afterwards the type is 0.
 void release(ScriptValue &v);

@@ -143,10 +143,15 @@ TEST_F(Exchange, SendApduPublishesTheResponse)
     EXPECT_EQ(send(bytes("00 CA 00 00"), &thrown), -1);
     EXPECT_EQ(thrown, "Too short response (1 bytes) received from the card on reader \"Virtual PCD 00 00\"");
     EXPECT_EQ(predefinedInteger(p.sw), 0x6110);
-    for (const char *bad : {"00G4", "", "  "}) {
+    for (const char *bad : {"00G4", ""}) {
         EXPECT_EQ(send(value::makeString(bad), &thrown), -1) << bad;
         EXPECT_EQ(thrown, "Invalid hex character(s) in APDU string");
     }
+    // Blank text is an empty command, which no card is sent.
+    reader(0).receivedCommands(); // what was sent so far
+    EXPECT_EQ(send(value::makeString(" \t "), &thrown), -1);
+    EXPECT_EQ(thrown, "Malformated APDU command");
+    EXPECT_TRUE(reader(0).receivedCommands().empty());
 }
 
 TEST_F(Exchange, SendApduRefusesWrongArgumentsAndUnconnectedReaders)

@@ -19,7 +19,7 @@ __attribute__((unused)) static int32_t zero(uint32_t count, ArgumentSlot *argume
     return PELORN_OK;
 }
 
-__attribute__((unused)) static SymbolEntry table[4];
+__attribute__((unused)) static SymbolEntry table[8];
 static int initializations;
 
 /* How often Initialize ran since the library was loaded. */
@@ -50,6 +50,92 @@ __attribute__((unused)) static void type(SymbolEntry *e, const char *name)
     e->a.name = (char *)name;
 }
 
+#if defined(MODULE_RESHAPING)
+/* Edits its own variables Arr (an array) and Str (a string) in place
+ * between calls, as a module may: the engine must not trust anything it
+ * remembered about them across a call. */
+static ArrayElement *integerElement(int64_t n)
+{
+    ArrayElement *e = (ArrayElement *)zalloc((int32_t)sizeof(ArrayElement));
+    e->value.type = PELORN_INTEGER;
+    e->value.u.integer = n;
+    return e;
+}
+
+/* Arr keeps its first element only. */
+static int32_t truncateArray(uint32_t count, ArgumentSlot *arguments)
+{
+    (void)count;
+    (void)arguments;
+    ArrayElement *first = table[0].c.value.u.array;
+    if (first == NULL)
+        return PELORN_OK;
+    ArrayElement *e = first->next;
+    first->next = NULL;
+    while (e != NULL) {
+        ArrayElement *next = e->next;
+        FreeValue(&e->value);
+        zfree(e);
+        e = next;
+    }
+    return PELORN_OK;
+}
+
+/* Appends the integer 100 + its former length to Arr. */
+static int32_t growArray(uint32_t count, ArgumentSlot *arguments)
+{
+    (void)count;
+    (void)arguments;
+    ArrayElement **at = &table[0].c.value.u.array;
+    int64_t n = 0;
+    for (; *at != NULL; at = &(*at)->next)
+        ++n;
+    *at = integerElement(100 + n);
+    return PELORN_OK;
+}
+
+/* Str becomes the two segments "x" and "y": a new chain in new blocks. */
+static int32_t replaceText(uint32_t count, ArgumentSlot *arguments)
+{
+    (void)count;
+    (void)arguments;
+    ScriptValue *s = &table[1].c.value;
+    FreeValue(s);
+    StringChunk *second = (StringChunk *)zalloc((int32_t)sizeof(StringChunk));
+    second->text = zstrdup("y");
+    s->type = PELORN_STRING;
+    s->u.string.first.text = zstrdup("x");
+    s->u.string.first.next = second;
+    s->u.string.length = 2;
+    return PELORN_OK;
+}
+
+/* The module owns its variables: what they hold goes with the library. */
+__attribute__((destructor)) static void releaseVariables(void)
+{
+    FreeValue(&table[0].c.value);
+    FreeValue(&table[1].c.value);
+}
+
+/* Str loses every segment after its first. */
+static int32_t truncateText(uint32_t count, ArgumentSlot *arguments)
+{
+    (void)count;
+    (void)arguments;
+    ScriptValue *s = &table[1].c.value;
+    StringChunk *c = s->u.string.first.next;
+    s->u.string.first.next = NULL;
+    s->u.string.length = s->u.string.first.text != NULL ? (uint32_t)strlen(s->u.string.first.text) : 0;
+    while (c != NULL) {
+        StringChunk *next = c->next;
+        zfree(c->text);
+        zfree(c);
+        c = next;
+    }
+    return PELORN_OK;
+}
+#endif
+
 #if !defined(MODULE_NULL_TABLE)
 SymbolEntry *GetSymTable(void)
 {
@@ -66,6 +152,17 @@ SymbolEntry *GetSymTable(void)
     variable(&table[0], "Shared", 2);
     type(&table[1], "SHADE");
     table[0].next = &table[1];
+#elif defined(MODULE_RESHAPING)
+    table[0].kind = PELORN_SYM_VARIABLE;
+    table[0].a.name = (char *)"Arr";
+    table[1].kind = PELORN_SYM_VARIABLE;
+    table[1].a.name = (char *)"Str";
+    routine(&table[2], "TruncateArray", PELORN_PROCEDURE, (void *)truncateArray);
+    routine(&table[3], "GrowArray", PELORN_PROCEDURE, (void *)growArray);
+    routine(&table[4], "ReplaceText", PELORN_PROCEDURE, (void *)replaceText);
+    routine(&table[5], "TruncateText", PELORN_PROCEDURE, (void *)truncateText);
+    for (int i = 0; i < 5; ++i)
+        table[i].next = &table[i + 1];
 #elif defined(MODULE_WEIRD)
     routine(&table[0], "Weird", 4, (void *)nothing);
 #else

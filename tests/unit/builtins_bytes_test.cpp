@@ -43,6 +43,9 @@ TEST_F(ByteArrayBuiltins, CreateByteArrayFromSizeFillOrHexText)
     EXPECT_EQ(make({str("a1B2")}), hex("A1 B2"));
     EXPECT_EQ(make({str("123")}), hex("01 23"));
     EXPECT_EQ(make({str(" 0a\t0B\n")}), hex("0A 0B"));
+    // Blank text has no digit: an empty byte array, not a refusal.
+    EXPECT_EQ(make({str(" ")}), hex(""));
+    EXPECT_EQ(make({str(" \t\n ")}), hex(""));
 }
 
 TEST_F(ByteArrayBuiltins, CreateByteArrayRefusals)

@@ -193,6 +193,12 @@ TEST(Helpers, StringToBytearray2ReadsTheChain)
     ScriptValue empty = value::makeString("");
     ScriptValue r = stringToBytearray2(&empty.u.string);
     EXPECT_EQ(r.type, PELORN_UNDEFINED);
+    ScriptValue blank = segmented({" ", "\t\n"});
+    r = stringToBytearray2(&blank.u.string);
+    EXPECT_EQ(r.type, PELORN_BYTEARRAY);
+    EXPECT_EQ(r.u.bytes.length, 0);
+    value::release(r);
+    value::release(blank);
     ScriptValue two = segmented({"0", "1"});
     r = stringToBytearray2(&two.u.string);
     ASSERT_EQ(r.type, PELORN_BYTEARRAY);

@@ -1,0 +1,2 @@
+" pelorn scripts
+au BufRead,BufNewFile *.scr setfiletype pelorn
