@@ -31,22 +31,38 @@ inline size_t frameSize(uint32_t symbols) { return kFrameBytesPerSymbol * symbol
 
 // Every script call opens and closes a frame: both are inline.
 
-// Opens a frame of empty slots on top of the area. Null, with nothing
-// done, when the frame would reach the end of the area.
-inline ScriptValue *openFrame(CallStackArea &area, uint32_t symbols)
+// The empty slots of the next frame, on top of the area, not open yet:
+// they may be filled first. Null when the frame would reach the end of
+// the area.
+inline ScriptValue *nextFrame(CallStackArea &area, uint32_t symbols)
 {
-    size_t size = frameSize(symbols);
-    if (area.fill + size >= area.size)
+    if (area.fill + frameSize(symbols) >= area.size)
         return nullptr;
     auto *slots = reinterpret_cast<ScriptValue *>(area.base + area.fill);
     for (uint32_t i = 0; i < symbols; ++i)
         value::clear(slots[i]);
+    return slots;
+}
+
+// Opens the frame nextFrame gave.
+inline void pushFrame(CallStackArea &area, uint32_t symbols)
+{
+    size_t size = frameSize(symbols);
     size_t linkOffset = area.fill + size - sizeof(FrameLink);
     auto *link = reinterpret_cast<FrameLink *>(area.base + linkOffset);
     link->previous = area.top;
     link->slots = symbols;
     area.top = static_cast<uint32_t>(linkOffset + 1);
     area.fill += size;
+}
+
+// Opens a frame of empty slots on top of the area. Null, with nothing
+// done, when the frame would reach the end of the area.
+inline ScriptValue *openFrame(CallStackArea &area, uint32_t symbols)
+{
+    ScriptValue *slots = nextFrame(area, symbols);
+    if (slots != nullptr)
+        pushFrame(area, symbols);
     return slots;
 }
 

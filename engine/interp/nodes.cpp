@@ -31,6 +31,7 @@ Arguments makeArguments(std::vector<Expression *> &&expressions)
     for (uint32_t i = 0; i < a.count; ++i) {
         a.slots[i].expression = expressions[i];
         a.slots[i].value = value::empty();
+        a.allPure = a.allPure && expressions[i]->pure;
     }
     return a;
 }

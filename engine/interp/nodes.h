@@ -103,6 +103,9 @@ struct Arguments {
     // Set while the slots hold this call's arguments; a recursive call of
     // the same node meanwhile evaluates into slots of its own.
     bool inUse = false;
+    // No argument calls a routine: a script call may evaluate them straight
+    // into the callee's frame, since no other frame can open meanwhile.
+    bool allPure = true;
 
     Expression *expression(uint32_t i) const { return static_cast<Expression *>(slots[i].expression); }
 };

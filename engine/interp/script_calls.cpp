@@ -116,11 +116,72 @@ void writeBack(const RunContext &run, const RoutineDefinition &routine, ScriptVa
     }
 }
 
+void reportDepth(const CallSite &site, const RoutineDefinition &routine)
+{
+    report(pathOf(site.source), site.line, site.result != nullptr ? msg::kFunctionDepth : msg::kProcedureDepth,
+           routine.name.c_str());
+}
+
+// Runs the routine in its open frame, then writes the arguments back and
+// closes the frame.
+Completion runInFrame(RunContext &run, const CallSite &site, RoutineDefinition &routine, ScriptValue *frame)
+{
+    ScriptValue *callerFrame = run.frame;
+    run.frame = frame;
+    Completion c = invoke(run, routine, site.result, site.source);
+    run.frame = callerFrame;
+    if (c == Completion::Failed)
+        return c; // the run is ending: the frame stays open
+    if (frame != nullptr) {
+        if (c == Completion::Normal)
+            writeBack(run, routine, frame, site.arguments);
+        closeFrame(run.script->callStack, frame, routine.symbolCount);
+    }
+    return c;
+}
+
+// A known routine whose arguments call no routine: they are evaluated
+// straight into the parameters' slots of the frame about to open. False
+// when the call must take the general path (nothing done then).
+bool callDirect(RunContext &run, const CallSite &site, Completion &c)
+{
+    RoutineDefinition *routine = site.resolved;
+    if (routine == nullptr || !site.arguments.allPure || routine->parameterCount != site.arguments.count ||
+        routine->symbolCount == 0)
+        return false;
+    CallStackArea &area = run.script->callStack;
+    uint32_t symbols = routine->symbolCount;
+    ScriptValue *frame = nextFrame(area, symbols);
+    if (frame == nullptr)
+        return false; // the general path evaluates, then reports the depth
+    for (uint32_t k = 0; k < routine->parameterCount; ++k) {
+        c = evaluateInto(run, site.arguments.expression(k), frame[routine->parameterSlot(k)]);
+        if (c != Completion::Normal) {
+            for (uint32_t i = 0; i < symbols; ++i)
+                drop(frame[i]);
+            return true;
+        }
+    }
+    if (nativeStackExhausted(run)) {
+        for (uint32_t i = 0; i < symbols; ++i)
+            drop(frame[i]);
+        reportDepth(site, *routine);
+        c = Completion::Failed;
+        return true;
+    }
+    pushFrame(area, symbols);
+    c = runInFrame(run, site, *routine, frame);
+    return true;
+}
+
 Completion call(RunContext &run, const CallSite &site)
 {
+    Completion c;
+    if (callDirect(run, site, c))
+        return c;
     bool function = site.result != nullptr;
     ArgumentSet arguments(site.arguments);
-    Completion c = arguments.evaluate(run);
+    c = arguments.evaluate(run);
     if (c != Completion::Normal)
         return c;
     RoutineDefinition *routine = site.resolved;
@@ -128,14 +189,14 @@ Completion call(RunContext &run, const CallSite &site)
         routine = findRoutine(function ? run.script->functions : run.script->procedures, site.name);
         if (routine == nullptr) {
             report(pathOf(site.source), site.line, function ? msg::kFunctionNotFound : msg::kProcedureNotFound,
-                              site.name.c_str());
+                   site.name.c_str());
             return Completion::Failed;
         }
         site.resolved = routine;
     }
     if (routine->parameterCount != arguments.count()) {
         report(pathOf(site.source), site.line, function ? msg::kFunctionArgumentCount : msg::kProcedureArgumentCount,
-                          static_cast<int>(routine->parameterCount), routine->name.c_str());
+               static_cast<int>(routine->parameterCount), routine->name.c_str());
         return Completion::Failed;
     }
     // Routines without symbols take no room in the area, but every call
@@ -143,24 +204,12 @@ Completion call(RunContext &run, const CallSite &site)
     uint32_t symbols = routine->symbolCount;
     ScriptValue *frame = nullptr;
     if (nativeStackExhausted(run) || (symbols > 0 && (frame = openFrame(run.script->callStack, symbols)) == nullptr)) {
-        report(pathOf(site.source), site.line, function ? msg::kFunctionDepth : msg::kProcedureDepth,
-                          routine->name.c_str());
+        reportDepth(site, *routine);
         return Completion::Failed;
     }
     bindParameters(*routine, frame, arguments);
     arguments.finish();
-    ScriptValue *callerFrame = run.frame;
-    run.frame = frame;
-    c = invoke(run, *routine, site.result, site.source);
-    run.frame = callerFrame;
-    if (c == Completion::Failed)
-        return c; // the run is ending: the frame stays open
-    if (symbols > 0) {
-        if (c == Completion::Normal)
-            writeBack(run, *routine, frame, site.arguments);
-        closeFrame(run.script->callStack, frame, symbols);
-    }
-    return c;
+    return runInFrame(run, site, *routine, frame);
 }
 
 } // namespace
