@@ -238,39 +238,10 @@ Completion numeric(const ArithmeticExpr &node, const ScriptValue &l, const Scrip
 
 namespace {
 
-// The common case, two integers, without the checks that cannot apply.
-// False when the operator needs the general path (for its messages).
-bool integerShortcut(ArithmeticOperator op, int64_t a, int64_t b, int64_t &out)
-{
-    switch (op) {
-    case ArithmeticOperator::Add:
-        out = integers::add(a, b);
-        return true;
-    case ArithmeticOperator::Subtract:
-        out = integers::subtract(a, b);
-        return true;
-    case ArithmeticOperator::Multiply:
-        out = integers::multiply(a, b);
-        return true;
-    case ArithmeticOperator::Divide:
-        if (b == 0)
-            return false;
-        out = integers::divide(a, b);
-        return true;
-    case ArithmeticOperator::Modulo:
-        if (b == 0)
-            return false;
-        out = integers::remainder(a, b);
-        return true;
-    default:
-        return false;
-    }
-}
-
 bool integerShortcut(ArithmeticOperator op, int64_t a, int64_t b, ScriptValue *result)
 {
     int64_t n;
-    if (!integerShortcut(op, a, b, n))
+    if (!foldIntegers(op, a, b, n))
         return false;
     setInteger(*result, n);
     return true;
@@ -303,12 +274,6 @@ Completion combine(const ArithmeticExpr &node, ScriptValue &l, ScriptValue &r, S
     drop(l);
     drop(r);
     return c;
-}
-
-bool ArithmeticExpr::peekIntegerNode(const RunContext &run, int64_t &out) const
-{
-    int64_t a, b;
-    return peekInteger(run, left, a) && peekInteger(run, right, b) && integerShortcut(op, a, b, out);
 }
 
 Completion ArithmeticExpr::evaluate(RunContext &run, ScriptValue *result)

@@ -152,15 +152,6 @@ int compareStrings(const ScriptValue &left, const ScriptValue &right)
     }
 }
 
-bool ConditionExpr::peekTruth(const RunContext &run, bool &out) const
-{
-    int64_t a, b;
-    if (!peekInteger(run, left, a) || !peekInteger(run, right, b))
-        return false;
-    out = order(op, a, b);
-    return true;
-}
-
 Completion ConditionExpr::evaluate(RunContext &run, ScriptValue *result)
 {
     bool known;

@@ -3,6 +3,7 @@
 // copies and releases such values at almost every node.
 #pragma once
 
+#include "interp/integer_rules.h"
 #include "interp/nodes.h"
 #include "value/value.h"
 
@@ -119,11 +120,58 @@ inline bool isPlainInteger(const ScriptValue &v)
 // a call; null for every other kind of node.
 inline const ScriptValue *leafOf(const RunContext &run, const Expression *e)
 {
-    if (e->kind == ExpressionKind::Variable)
-        return &static_cast<const VariableExpr *>(e)->ref(run);
-    if (e->kind == ExpressionKind::Literal)
-        return &static_cast<const LiteralExpr *>(e)->value;
-    return nullptr;
+    if (e->kind > ExpressionKind::Literal)
+        return nullptr;
+    return e->place != nullptr ? e->place : run.frame + e->slot;
+}
+
+// + - * / % of two integers, the common case, without the checks that
+// cannot apply. False when the operator needs the general path (for its
+// messages).
+inline bool foldIntegers(ArithmeticOperator op, int64_t a, int64_t b, int64_t &out)
+{
+    switch (op) {
+    case ArithmeticOperator::Add:
+        out = integers::add(a, b);
+        return true;
+    case ArithmeticOperator::Subtract:
+        out = integers::subtract(a, b);
+        return true;
+    case ArithmeticOperator::Multiply:
+        out = integers::multiply(a, b);
+        return true;
+    case ArithmeticOperator::Divide:
+        if (b == 0)
+            return false;
+        out = integers::divide(a, b);
+        return true;
+    case ArithmeticOperator::Modulo:
+        if (b == 0)
+            return false;
+        out = integers::remainder(a, b);
+        return true;
+    default:
+        return false;
+    }
+}
+
+// A comparison operator (= != > < >= <=) applied to two integers.
+inline bool compareIntegers(ConditionOperator op, int64_t a, int64_t b)
+{
+    switch (op) {
+    case ConditionOperator::Equal:
+        return a == b;
+    case ConditionOperator::NotEqual:
+        return a != b;
+    case ConditionOperator::Greater:
+        return a > b;
+    case ConditionOperator::Less:
+        return a < b;
+    case ConditionOperator::GreaterEqual:
+        return a >= b;
+    default:
+        return a <= b;
+    }
 }
 
 // The integer an expression stands for when it can be had without
@@ -166,6 +214,23 @@ inline Completion evaluateInto(RunContext &run, Expression *e, ScriptValue &out)
         return Completion::Normal;
     }
     return e->evaluate(run, &out);
+}
+
+// Every integer hot path folds through these two: inline, so that a loop
+// or an assignment reads its operands without a call.
+inline bool ArithmeticExpr::peekIntegerNode(const RunContext &run, int64_t &out) const
+{
+    int64_t a, b;
+    return peekInteger(run, left, a) && peekInteger(run, right, b) && foldIntegers(op, a, b, out);
+}
+
+inline bool ConditionExpr::peekTruth(const RunContext &run, bool &out) const
+{
+    int64_t a, b;
+    if (!peekInteger(run, left, a) || !peekInteger(run, right, b))
+        return false;
+    out = compareIntegers(op, a, b);
+    return true;
 }
 
 } // namespace pelorn::interp

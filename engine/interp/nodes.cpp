@@ -358,21 +358,22 @@ void ApduStatement::attach(Statement *p)
 // ------------------------------------------------------------ expressions
 
 VariableExpr::VariableExpr(std::string n, SymbolEntry *e, bool external)
-    : Expression(ExpressionKind::Variable), name(std::move(n)), entry(e), binding(&e->c.value),
+    : Expression(ExpressionKind::Variable), name(std::move(n)), entry(e),
       storage(external ? VariableStorage::External : VariableStorage::Global), isConstant(e->isConstant != 0),
       isReadOnly(e->isReadOnly != 0)
 {
+    place = &e->c.value;
 }
 
 void VariableExpr::makeLocal(const RoutineDefinition *owningRoutine, uint32_t frameSlot)
 {
     storage = VariableStorage::Local;
-    binding = nullptr;
+    place = nullptr;
     routine = owningRoutine;
     slot = frameSlot;
 }
 
-LiteralExpr::LiteralExpr(ScriptValue v) : Expression(ExpressionKind::Literal), value(v) {}
+LiteralExpr::LiteralExpr(ScriptValue v) : Expression(ExpressionKind::Literal), value(v) { place = &value; }
 
 LiteralExpr::~LiteralExpr() { value::release(value); }
 

@@ -36,7 +36,8 @@ enum class StatementKind : uint8_t {
 };
 
 enum class ExpressionKind : uint8_t {
-    Variable, Literal, ArrayLiteral, SubArray, Index, Property, FunctionCall, BuiltinFunctionCall, Arithmetic,
+    Variable, Literal, // the leaves: first, see Expression::place
+    ArrayLiteral, SubArray, Index, Property, FunctionCall, BuiltinFunctionCall, Arithmetic,
     Negate, Typeof, Condition
 };
 
@@ -83,6 +84,11 @@ public:
     // folded without value records (peekInteger, peekTruth in
     // fast_values.h). Decided by the constructor.
     bool foldable = false;
+    // Variables and literals, the leaves (the two lowest kinds): the record
+    // their value is read from, or null for a routine's local, which is
+    // slot `slot` of the running call's frame. Null for other kinds.
+    ScriptValue *place = nullptr;
+    uint32_t slot = 0;
     Statement *owner = nullptr;
     const SourceFile *source = nullptr;
     int32_t line = 0;
@@ -334,13 +340,13 @@ public:
     void makeLocal(const RoutineDefinition *owningRoutine, uint32_t frameSlot);
 
     // The variable's value record in this run.
-    ScriptValue &ref(const RunContext &run) const { return binding != nullptr ? *binding : run.frame[slot]; }
+    ScriptValue &ref(const RunContext &run) const { return place != nullptr ? *place : run.frame[slot]; }
 
     std::string name;
     SymbolEntry *entry;               // the symbol the name was bound to
-    ScriptValue *binding;             // Global and External: the entry's value; null for Local
+    // place: Global and External, the entry's value; Local, null (slot:
+    // the index in the frame).
     const RoutineDefinition *routine = nullptr; // Local: the routine whose frame holds it
-    uint32_t slot = 0;                // Local: index in the frame
     VariableStorage storage;
     bool isConstant;
     bool isReadOnly;

@@ -83,7 +83,7 @@ TEST_F(Modules, NewerModulesAreSearchedFirstAndTypesNumberedPerCompilation)
     ASSERT_EQ(assign->value->kind, interp::ExpressionKind::Variable);
     auto *shared = static_cast<interp::VariableExpr *>(assign->value);
     EXPECT_EQ(shared->storage, interp::VariableStorage::External);
-    EXPECT_EQ(shared->binding->u.integer, 2); // shadow's, not plain's
+    EXPECT_EQ(shared->place->u.integer, 2); // shadow's, not plain's
     EXPECT_EQ(valueOf(1), "(= (typeof x) 2003)");
 
     compile(use("shadow") + "y = typeof 1 = SHADE\n");
