@@ -14,6 +14,10 @@ inline const char *pathOf(const SourceFile *source) { return source != nullptr ?
 inline const char *fileOf(const Statement *node) { return pathOf(node->source); }
 inline const char *fileOf(const Expression *node) { return pathOf(node->source); }
 
+// Delivers a run-time message about the node at file and line: the
+// position, then the formatted text ("file(line) : text").
+void report(const char *file, int32_t line, const char *format, ...) __attribute__((format(printf, 3, 4)));
+
 // Makes a transfer pending. A value is taken over (source is left empty);
 // a null value is a transfer without one (break, exit).
 Completion raise(RunContext &run, TransferCode code, ScriptValue *value, const SourceFile *source, int32_t line,
@@ -67,18 +71,6 @@ inline bool handOverToEmpty(ScriptValue &source, ScriptValue &destination)
         return true;
     }
     return handOverValue(source, destination);
-}
-
-// Works out and caches in the node whether the expression is pure.
-bool decidePurity(const Expression *expression);
-// True when evaluating the expression can change no variable: it calls no
-// routine (routines write arguments back). Cached in the node; asked at
-// every index read, so the cached answer is read inline.
-inline bool isPure(const Expression *expression)
-{
-    if (expression == nullptr)
-        return true;
-    return expression->purity >= 0 ? expression->purity == 1 : decidePurity(expression);
 }
 
 // True when the native stack has too little room left for another call.
