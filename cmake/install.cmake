@@ -25,11 +25,17 @@ install(TARGETS pelorn EXPORT pelornTargets
 install(TARGETS pelornrun RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES docs/pelornrun.1 docs/pelorn-vcard.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES docs/pelorn.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 OPTIONAL)
-# The script author's guide: the language, then one page per shipped module.
-install(FILES docs/language.md DESTINATION ${CMAKE_INSTALL_DOCDIR} OPTIONAL)
-install(DIRECTORY docs/modules DESTINATION ${CMAKE_INSTALL_DOCDIR} OPTIONAL FILES_MATCHING PATTERN "*.md")
-install(FILES examples/hello.scr examples/list-readers.scr examples/read-and-mac.scr examples/demo.card
-    DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
+# The script author's guide, and the chapters of the modules shipped with
+# pelorn beside it (the guide links to them as modules/NAME.md).
+install(FILES docs/language.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+file(GLOB PELORN_MODULE_DOCS CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/docs/modules/*.md)
+if(PELORN_MODULE_DOCS)
+    install(FILES ${PELORN_MODULE_DOCS} DESTINATION ${CMAKE_INSTALL_DOCDIR}/modules)
+endif()
+# The example scripts and the virtual cards (pelorn-vcard profiles) they run on.
+file(GLOB PELORN_EXAMPLES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/examples/*.scr
+    ${CMAKE_CURRENT_SOURCE_DIR}/examples/*.card)
+install(FILES ${PELORN_EXAMPLES} DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
 
 # The guide and the example module, which builds against the installed SDK.
 install(FILES docs/extending.md DESTINATION ${PELORN_SDK_DOCDIR}
