@@ -71,11 +71,22 @@ cleanup() {
 }
 trap cleanup EXIT
 
-say "apt-get install"
 debs=()
 for p in "${packages[@]}"; do
     debs+=("$(ls "$out/${p}_"*.deb)")
 done
+
+# The packages hold what `cmake --install` installs, no more and no less
+# (besides each package's copyright, changelog and lintian overrides; the
+# manual pages are compressed).
+files() { grep -v '/$' | sed -e 's/\.gz$//' -e 's|^\./||' | sort; }
+DESTDIR="$work/cmake" cmake --install "$src/obj-$(dpkg-architecture -qDEB_HOST_GNU_TYPE)" >/dev/null
+(cd "$work/cmake" && find . ! -type d) | files >"$work/cmake.list"
+for deb in "${debs[@]}"; do dpkg-deb --fsys-tarfile "$deb" | tar -t; done | files |
+    grep -vE '^usr/share/(doc/[^/]+/(copyright|changelog)|lintian/overrides/)' >"$work/packages.list"
+diff -u "$work/cmake.list" "$work/packages.list" || fail "the packages and cmake --install disagree (above)"
+
+say "apt-get install"
 DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${debs[@]}" >/dev/null
 
 # The runner: its usage line, then a script.
@@ -95,7 +106,7 @@ for module in "$modules"/*.so; do
     [ -e "$module" ] || continue
     name=$(basename "$module" .so)
     printf 'use "%s"\nPrintln("loaded %s")\n' "$name" "$name" >"$work/use-$name.scr"
-    [ "$(cd "$work" && pelornrun "use-$name.scr")" = "loaded $name" ] || fail "use \"$name\" with the installed package"
+    [ "$(cd "$work" && env -u PELORN_MODULE_PATH pelornrun "use-$name.scr")" = "loaded $name" ] || fail "use \"$name\" with the installed package"
     say "module $name"
 done
 
