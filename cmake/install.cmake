@@ -15,23 +15,19 @@ set(PELORN_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/pelorn)
 set(PELORN_SDK_DOCDIR ${CMAKE_INSTALL_DOCDIR} CACHE STRING
     "Folder for the module guide and the example module (relative to the prefix)")
 
-# The runner finds the library beside it in any prefix.
-set_target_properties(pelornrun PROPERTIES INSTALL_RPATH "$ORIGIN/../${CMAKE_INSTALL_LIBDIR}")
+# The commands find the library beside them in any prefix.
+set_target_properties(pelornrun pelorn_command PROPERTIES INSTALL_RPATH "$ORIGIN/../${CMAKE_INSTALL_LIBDIR}")
 
 install(TARGETS pelorn EXPORT pelornTargets
     LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT Runtime NAMELINK_COMPONENT Development
     PUBLIC_HEADER DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT Development
     INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
-install(TARGETS pelornrun RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES docs/pelornrun.1 docs/pelorn-vcard.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-install(FILES docs/pelorn.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 OPTIONAL)
-# The script author's guide, and the chapters of the modules shipped with
-# pelorn beside it (the guide links to them as modules/NAME.md).
-install(FILES docs/language.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
-file(GLOB PELORN_MODULE_DOCS CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/docs/modules/*.md)
-if(PELORN_MODULE_DOCS)
-    install(FILES ${PELORN_MODULE_DOCS} DESTINATION ${CMAKE_INSTALL_DOCDIR}/modules)
-endif()
+install(TARGETS pelornrun pelorn_command RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES docs/pelorn.1 docs/pelornrun.1 docs/pelorn-vcard.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# The guide for script authors, with the chapters of the pelorn command and
+# of the shipped modules it links to.
+install(FILES docs/language.md docs/command.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(DIRECTORY docs/modules DESTINATION ${CMAKE_INSTALL_DOCDIR})
 # The example scripts and the virtual cards (pelorn-vcard profiles) they run on.
 file(GLOB PELORN_EXAMPLES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/examples/*.scr
     ${CMAKE_CURRENT_SOURCE_DIR}/examples/*.card)
@@ -64,3 +60,7 @@ install(CODE "
     configure_file(\"${PELORN_PC_TEMPLATE}\" \"${PELORN_PC_STAGED}\" @ONLY)
 " COMPONENT Development)
 install(FILES ${PELORN_PC_STAGED} DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT Development)
+
+# The build tree's own: hosts and modules build against a tree that is not
+# installed (pkg-config takes NAME-uninstalled.pc first).
+configure_file(${CMAKE_CURRENT_LIST_DIR}/pelorn-uninstalled.pc.in ${PROJECT_BINARY_DIR}/pelorn-uninstalled.pc @ONLY)
