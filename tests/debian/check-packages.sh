@@ -95,10 +95,6 @@ pelornrun >/dev/null 2>&1 || status=$?
 [ "$status" -eq 255 ] || fail "pelornrun without a script: exit status $status, not 255"
 doc=/usr/share/doc/pelorn
 [ "$(pelornrun "$doc/examples/hello.scr")" = "Hello from pelorn" ] || fail "pelornrun hello.scr"
-if command -v pelorn >/dev/null; then
-    version=$(dpkg-query -W -f='${Version}' pelorn)
-    pelorn --version | grep -qF "${version%%-*}" || fail "pelorn --version does not say $version"
-fi
 
 # Each shipped module, found by name in the library's folder.
 modules=/usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/pelorn/modules
@@ -109,6 +105,21 @@ for module in "$modules"/*.so; do
     [ "$(cd "$work" && env -u PELORN_MODULE_PATH pelornrun "use-$name.scr")" = "loaded $name" ] || fail "use \"$name\" with the installed package"
     say "module $name"
 done
+
+# The pelorn command: its version, and a script's arguments and exit status
+# through the sys module.
+if command -v pelorn >/dev/null; then
+    version=$(dpkg-query -W -f='${Version}' pelorn)
+    [ "$(pelorn --version | head -n 1)" = "pelorn ${version%-*}" ] || fail "pelorn --version does not say $version"
+    if [ -e "$modules/sys.so" ]; then
+        printf 'use "sys"\nPrintln(GetArgs()[0])\nSetExitStatus(7)\n' >"$work/args.scr"
+        status=0
+        text=$(env -u PELORN_MODULE_PATH pelorn "$work/args.scr" packaged) || status=$?
+        if [ "$text" != packaged ] || [ "$status" -ne 7 ]; then
+            fail "pelorn args.scr: \"$text\", exit status $status (not \"packaged\", 7)"
+        fi
+    fi
+fi
 
 # A module author's build: the example module from the documentation folder.
 cp -r /usr/share/doc/libpelorn-dev/examples/modules/tlv "$work/tlv"
