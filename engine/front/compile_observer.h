@@ -15,8 +15,8 @@ public:
     // A node was built for the construct that starts at `where`.
     virtual void nodeBuilt(const void *node, TokenPosition where) = 0;
     // "if", "while", "for", "try", "procedure NAME" or "function NAME"
-    // begins a block that an "end" closes.
-    virtual void blockOpened(const char *keyword, TokenPosition where) = 0;
+    // begins a block that an "end" closes; in the main file or an included one.
+    virtual void blockOpened(const char *keyword, TokenPosition where, bool inMainFile) = 0;
     virtual void blockClosed(TokenPosition where) = 0;
     // The parser has read the end of the main file.
     virtual void inputEnded() = 0;

@@ -53,7 +53,8 @@ void noteReduction(TokenPosition where) { compilation().reduction = where; }
 
 void observeToken(int token, TokenPosition where)
 {
-    CompileObserver *observer = compilation().observer;
+    const Compilation &c = compilation();
+    CompileObserver *observer = c.observer;
     if (observer == nullptr)
         return;
     if (token == 0)
@@ -61,7 +62,7 @@ void observeToken(int token, TokenPosition where)
     else if (token == TOKEN_END)
         observer->blockClosed(where);
     else if (const char *keyword = blockKeyword(token))
-        observer->blockOpened(keyword, where);
+        observer->blockOpened(keyword, where, c.includeStack.empty());
 }
 
 } // namespace pelorn::front

@@ -1,0 +1,14 @@
+// The static check, exported for hosts: the pelorn command's --check and
+// editors.
+#include "check/check_script.h"
+
+extern "C" {
+
+PELORN_API int32_t CheckScript(const char *path, CheckReportFn report, void *context)
+{
+    if (path == nullptr || report == nullptr)
+        return PELORN_CHECK_NOT_COMPILED;
+    return pelorn::check::checkScript(path, report, context);
+}
+
+} // extern "C"
