@@ -15,6 +15,13 @@ install(TARGETS pelornrun RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/docs/pelornrun.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 # The guide and the example module, which builds against the installed SDK.
 install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/docs/extending.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# The script author's guide, and the chapters of the modules shipped with
+# pelorn beside it (the guide links to them as modules/NAME.md).
+install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/docs/language.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+file(GLOB PELORN_MODULE_DOCS CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/docs/modules/*.md)
+if(PELORN_MODULE_DOCS)
+    install(FILES ${PELORN_MODULE_DOCS} DESTINATION ${CMAKE_INSTALL_DOCDIR}/modules)
+endif()
 install(DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/examples/modules DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples
     PATTERN build EXCLUDE PATTERN .gitignore EXCLUDE)
 

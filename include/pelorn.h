@@ -220,6 +220,15 @@ PELORN_API void htoa(char *out, const uint8_t *data, uint32_t count, int32_t spa
 PELORN_API ScriptValue stringToBytearray(const char *text);
 PELORN_API ScriptValue stringToBytearray2(const void *stringPayload);
 
+/* One command APDU through the engine's exchange, for modules that send
+ * commands on a script's behalf: the command is checked and fitted to the
+ * connection's protocol exactly as for SendAPDU, and __SW, __SW1, __SW2 and
+ * __Response are set from the answer. The result is the response length,
+ * SW1 SW2 included (at least 2); the response stays in the reader's
+ * receiveBuffer until the next exchange. Every failure is thrown, as by
+ * SendAPDU, so call it only from a routine the engine called. */
+PELORN_API uint32_t TransmitAPDU(ReaderEntry *reader, const uint8_t *command, uint32_t length);
+
 /* Card waiting. */
 PELORN_API void PerformCardWait(SCARDCONTEXT context, SCARD_READERSTATE *states, ScriptValue *result);
 PELORN_API void StopCardWait(void);
