@@ -15,6 +15,13 @@ int main(int argc, char **argv)
             std::fputc('\n', stderr);
         return 0;
     });
-    int first = argc > 1 && std::strcmp(argv[1], "--check") == 0 ? 2 : 1;
-    return pelorn::command::checkScripts(std::vector<std::string>(argv + first, argv + argc));
+    SetStandardOutputFn([](const char *) -> int32_t { return 0; });
+    std::vector<std::string> scripts;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "-d") == 0)
+            SwitchDebugMode(1);
+        else if (std::strcmp(argv[i], "--check") != 0)
+            scripts.push_back(argv[i]);
+    }
+    return pelorn::command::checkScripts(scripts);
 }
