@@ -4,24 +4,22 @@ include(CMakePackageConfigHelpers)
 
 set(PELORN_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/pelorn)
 
-# The runner finds the library beside it in any prefix.
-set_target_properties(pelornrun PROPERTIES INSTALL_RPATH "$ORIGIN/../${CMAKE_INSTALL_LIBDIR}")
+# The commands find the library beside them in any prefix.
+set_target_properties(pelornrun pelorn_command PROPERTIES INSTALL_RPATH "$ORIGIN/../${CMAKE_INSTALL_LIBDIR}")
 
 install(TARGETS pelorn EXPORT pelornTargets
     LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
     PUBLIC_HEADER DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}
     INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
-install(TARGETS pelornrun RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/docs/pelornrun.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(TARGETS pelornrun pelorn_command RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/docs/pelornrun.1 ${CMAKE_CURRENT_SOURCE_DIR}/docs/pelorn.1
+    DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 # The guide and the example module, which builds against the installed SDK.
-install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/docs/extending.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
-# The script author's guide, and the chapters of the modules shipped with
-# pelorn beside it (the guide links to them as modules/NAME.md).
-install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/docs/language.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
-file(GLOB PELORN_MODULE_DOCS CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/docs/modules/*.md)
-if(PELORN_MODULE_DOCS)
-    install(FILES ${PELORN_MODULE_DOCS} DESTINATION ${CMAKE_INSTALL_DOCDIR}/modules)
-endif()
+# The guides: for hosts and modules, for script authors (with the chapters
+# of the pelorn command and of the shipped modules it links to).
+install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/docs/extending.md ${CMAKE_CURRENT_SOURCE_DIR}/docs/language.md
+    ${CMAKE_CURRENT_SOURCE_DIR}/docs/command.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/docs/modules DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/examples/modules DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples
     PATTERN build EXCLUDE PATTERN .gitignore EXCLUDE)
 
@@ -46,3 +44,7 @@ install(CODE "
     configure_file(\"${PELORN_PC_TEMPLATE}\" \"${PELORN_PC_STAGED}\" @ONLY)
 ")
 install(FILES ${PELORN_PC_STAGED} DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+
+# The build tree's own: hosts and modules build against a tree that is not
+# installed (pkg-config takes NAME-uninstalled.pc first).
+configure_file(${CMAKE_CURRENT_LIST_DIR}/pelorn-uninstalled.pc.in ${PROJECT_BINARY_DIR}/pelorn-uninstalled.pc @ONLY)

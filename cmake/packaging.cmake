@@ -8,7 +8,8 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "smart-card scripting engine and console r
 string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "pelorn compiles and runs line-oriented scripts that talk to smart cards over PC/SC.\n"
     "This package holds the engine library libpelorn, its C header and pkg-config and\n"
-    "CMake files for hosts and extension modules, and the console runner pelornrun.")
+    "CMake files for hosts and extension modules, the command pelorn and the console\n"
+    "runner pelornrun.")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -185,6 +185,38 @@ PELORN_API MessageOutputFn SetMessageOutputFn(MessageOutputFn fn);
 PELORN_API StandardInputFn SetStandardInputFn(StandardInputFn fn);
 PELORN_API uint8_t SwitchDebugMode(uint8_t on);
 
+/* Compiles script text as ParseScript compiles a file. Messages name the
+ * script `name` as given (say "-e"); include, use and the files of calls
+ * take relative paths from `directory` (the current directory when null).
+ * The text need not end with a NUL: `length` bytes are read. */
+PELORN_API ScriptObject *ParseScriptText(const char *text, size_t length, const char *name,
+                                         const char *directory, int32_t *status);
+/* The APDU trace of a compiled script, as SetAPDUVerbose sets it from inside. */
+PELORN_API void SetScriptAPDUVerbose(ScriptObject *script, uint8_t on);
+
+/* What the host hands the scripts it runs and what they hand back; both
+ * process-wide. SetScriptArguments copies the texts (non-zero on success);
+ * GetScriptArgument gives null past the last one. A script asks for an
+ * exit status of 0 to 125 (the "sys" module's SetExitStatus); -1 clears
+ * the request, other values are refused (result 0). */
+PELORN_API uint8_t SetScriptArguments(int32_t count, const char *const *arguments);
+PELORN_API int32_t GetScriptArgumentCount(void);
+PELORN_API const char *GetScriptArgument(int32_t index);
+PELORN_API uint8_t SetRequestedExitStatus(int32_t status);
+PELORN_API int32_t GetRequestedExitStatus(void);
+
+/* A compiled script's global variables, between runs: a copy out into a
+ * record the caller then owns, a copy in (the variable's old value is
+ * released). Names match exactly. */
+enum {
+    PELORN_GLOBAL_DONE = 0,
+    PELORN_NO_SUCH_GLOBAL = 1,
+    PELORN_GLOBAL_READ_ONLY = 2,   /* a constant or read-only variable */
+    PELORN_GLOBAL_NOT_COPIED = 3   /* the value has no copy (message delivered) */
+};
+PELORN_API int32_t GetScriptGlobal(ScriptObject *script, const char *name, ScriptValue *out);
+PELORN_API int32_t SetScriptGlobal(ScriptObject *script, const char *name, const ScriptValue *value);
+
 /* The static check: compiles a script file without running anything
  * (modules are loaded as by ParseScript) and reports what would fail when
  * it runs, one call of `report` each: a call of a routine nothing defines,
@@ -198,6 +230,10 @@ enum { PELORN_CHECK_CLEAN = 0, PELORN_CHECK_WARNINGS = 1, PELORN_CHECK_NOT_COMPI
 enum { PELORN_CHECK_WARNING = 1, PELORN_CHECK_NOTE = 2 };
 typedef void (*CheckReportFn)(void *context, const char *file, int32_t line, int32_t kind, const char *text);
 PELORN_API int32_t CheckScript(const char *path, CheckReportFn report, void *context);
+/* The same for script text, compiled as ParseScriptText compiles it; the
+ * main file is named `name`. */
+PELORN_API int32_t CheckScriptText(const char *text, size_t length, const char *name, const char *directory,
+                                   CheckReportFn report, void *context);
 
 /* Throwing a value into the script from a routine or hook. Both unwind as
  * a C++ exception: build C modules with -fexceptions. */
@@ -239,6 +275,11 @@ PELORN_API CardWaitFn SetExternCardWaitFn(CardWaitFn fn);
 PELORN_API extern ReaderEntry *g_readersList[PELORN_MAX_READERS];
 PELORN_API extern uint32_t g_readersCount;
 PELORN_API extern ReaderEntry *g_currentReader;
+/* Before a run: makes an entry of g_readersList the current reader, as a
+ * script's SetCurrentReader does (null: none). Every run ends with none. */
+PELORN_API void SetCurrentReaderEntry(ReaderEntry *reader);
+/* Non-zero when the reader holds a card that answers (present, not mute). */
+PELORN_API uint8_t ReaderHoldsCard(const ReaderEntry *reader);
 
 #ifdef __cplusplus
 }

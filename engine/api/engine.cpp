@@ -13,6 +13,13 @@ PELORN_API ScriptObject *ParseScript(const char *path, int32_t *status)
     return script != nullptr ? script->object() : nullptr;
 }
 
+PELORN_API ScriptObject *ParseScriptText(const char *text, size_t length, const char *name, const char *directory,
+                                         int32_t *status)
+{
+    pelorn::interp::Script *script = pelorn::front::parseScriptText(text, length, name, directory, status);
+    return script != nullptr ? script->object() : nullptr;
+}
+
 PELORN_API void FreeScript(ScriptObject *script)
 {
     if (script == nullptr)
@@ -24,6 +31,14 @@ PELORN_API void FreeScript(ScriptObject *script)
 PELORN_API uint8_t InitializeEngine(void)
 {
     return pelorn::card::refreshRegistry() == 0 ? 1 : 0;
+}
+
+// The flag SetAPDUVerbose sets from inside the script; it lasts, like
+// that one, until the script changes it.
+PELORN_API void SetScriptAPDUVerbose(ScriptObject *script, uint8_t on)
+{
+    if (script != nullptr)
+        pelorn::interp::Script::fromObject(script)->apduVerbose = on != 0 ? 1 : 0;
 }
 
 PELORN_API uint8_t SwitchDebugMode(uint8_t on)

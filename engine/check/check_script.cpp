@@ -34,20 +34,24 @@ Findings analyse(const Outline &outline)
 
 } // namespace
 
-int32_t checkScript(const char *path, CheckReportFn report, void *context)
+namespace {
+
+// Compiles under watch with compile(), then analyses and reports.
+template <typename Compile>
+int32_t checkCompiled(Compile compile, const char *mainName, CheckReportFn report, void *context)
 {
     CompileWatch watch;
     front::observeNextCompilation(&watch);
-    interp::Script *script = front::parseScript(path, nullptr);
+    interp::Script *script = compile();
     // Not taken when the file could not be opened.
     front::observeNextCompilation(nullptr);
     if (script == nullptr)
-        return reportNotCompiled(watch, path, report, context);
+        return reportNotCompiled(watch, mainName, report, context);
 
     Outline outline = outlineOf(*script, watch);
     Findings findings = analyse(outline);
     auto nameOf = [&](const Position &p) {
-        return p.source == outline.sources.front() ? path : p.source->path.c_str();
+        return p.source == outline.sources.front() ? mainName : p.source->path.c_str();
     };
     for (const Warning &w : findings.sorted(outline.sources)) {
         report(context, nameOf(w.where), w.where.line, PELORN_CHECK_WARNING, w.text.c_str());
@@ -57,6 +61,21 @@ int32_t checkScript(const char *path, CheckReportFn report, void *context)
     script->header.release(script->object());
     interp::destroyScript(script);
     return findings.empty() ? PELORN_CHECK_CLEAN : PELORN_CHECK_WARNINGS;
+}
+
+} // namespace
+
+int32_t checkScript(const char *path, CheckReportFn report, void *context)
+{
+    return checkCompiled([path] { return front::parseScript(path, nullptr); }, path, report, context);
+}
+
+int32_t checkScriptText(const char *text, size_t length, const char *name, const char *directory,
+                        CheckReportFn report, void *context)
+{
+    const char *shown = name != nullptr ? name : "";
+    return checkCompiled([&] { return front::parseScriptText(text, length, shown, directory, nullptr); }, shown,
+                         report, context);
 }
 
 } // namespace pelorn::check

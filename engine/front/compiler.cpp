@@ -12,6 +12,7 @@
 #include "front/script_files.h"
 
 #include <new>
+#include <string>
 
 namespace pelorn::front {
 
@@ -20,7 +21,14 @@ namespace {
 Compilation *active = nullptr;
 bool debugSwitch = false;
 
-void compile(Compilation &c, FILE *&mainFile, const char *path)
+// The main file: a file named by its path, or a host's text under a name.
+struct MainSource {
+    const char *path = nullptr; // a file, its path as given; null for a text
+    std::string name;           // a text: the name messages show
+    std::string directory;      // a text: where its relative paths start
+};
+
+void compile(Compilation &c, FILE *&mainFile, const MainSource &source)
 {
     c.script = interp::createScript();
     c.pending = new PendingList();
@@ -30,7 +38,10 @@ void compile(Compilation &c, FILE *&mainFile, const char *path)
     c.scanner = scanner::create();
     c.current.file = mainFile; // closed with the other files from here on
     mainFile = nullptr;
-    beginMainFile(c.current.file, path);
+    if (source.path != nullptr)
+        beginMainFile(c.current.file, source.path);
+    else
+        beginMainText(c.current.file, source.name, source.directory);
     stamp(c.script->mainBlock);
     parser::parse(c.scanner);
 }
@@ -112,23 +123,16 @@ bool debugMode() { return debugSwitch; }
 
 void setDebugMode(bool on) { debugSwitch = on; }
 
-interp::Script *parseScript(const char *path, int32_t *status)
-{
-    if (status != nullptr)
-        *status = PELORN_PARSED;
-    FILE *mainFile = openScriptFile(paths::withSlashes(path).c_str());
-    if (mainFile == nullptr) {
-        if (status != nullptr)
-            *status = PELORN_OPEN_FAILED;
-        api::WriteMessage(messages::kCannotOpenMain, path);
-        return nullptr;
-    }
+namespace {
 
+// Compiles from an opened main file, which it closes.
+interp::Script *compileMain(FILE *mainFile, const MainSource &source, int32_t *status)
+{
     Compilation c;
     ActiveCompilation activation(c);
     bool compiled = false;
     try {
-        compile(c, mainFile, path);
+        compile(c, mainFile, source);
         handOver(c);
         compiled = true;
     } catch (const CompileError &) {
@@ -150,6 +154,45 @@ interp::Script *parseScript(const char *path, int32_t *status)
         return nullptr;
     }
     return c.script;
+}
+
+} // namespace
+
+interp::Script *parseScript(const char *path, int32_t *status)
+{
+    if (status != nullptr)
+        *status = PELORN_PARSED;
+    FILE *mainFile = openScriptFile(paths::withSlashes(path).c_str());
+    if (mainFile == nullptr) {
+        if (status != nullptr)
+            *status = PELORN_OPEN_FAILED;
+        api::WriteMessage(messages::kCannotOpenMain, path);
+        return nullptr;
+    }
+    MainSource source;
+    source.path = path;
+    return compileMain(mainFile, source, status);
+}
+
+interp::Script *parseScriptText(const char *text, size_t length, const char *name, const char *directory,
+                                int32_t *status)
+{
+    if (status != nullptr)
+        *status = PELORN_PARSED;
+    MainSource source;
+    source.name = name != nullptr ? name : "";
+    std::string current = paths::currentDirectory();
+    source.directory = directory != nullptr ? paths::resolve(paths::withSlashes(directory), current) : current;
+    // The scanner reads the text as it reads a file; nothing is copied.
+    static const char kNoText[] = "";
+    FILE *mainFile = fmemopen(const_cast<char *>(text != nullptr ? text : kNoText), text != nullptr ? length : 0, "r");
+    if (mainFile == nullptr) {
+        if (status != nullptr)
+            *status = PELORN_OPEN_FAILED;
+        api::WriteMessage(messages::kCannotOpenMain, source.name.c_str());
+        return nullptr;
+    }
+    return compileMain(mainFile, source, status);
 }
 
 } // namespace pelorn::front

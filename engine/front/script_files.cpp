@@ -95,16 +95,29 @@ FILE *openIncludedFile(const char *path)
 
 } // namespace
 
-void beginMainFile(FILE *file, const char *pathAsGiven)
+namespace {
+
+void beginMain(FILE *file, const interp::SourceFile *source)
 {
     Compilation &c = compilation();
-    std::string name = paths::resolve(paths::withSlashes(pathAsGiven), paths::currentDirectory());
     c.current.file = file;
     c.current.identity = identityOf(file);
     c.current.line = 0;
-    c.current.source = sourceFor(name);
+    c.current.source = source;
     c.current.buffer = scanner::openBuffer(c.scanner, file);
     scanner::switchTo(c.scanner, c.current.buffer);
+}
+
+} // namespace
+
+void beginMainFile(FILE *file, const char *pathAsGiven)
+{
+    beginMain(file, sourceFor(paths::resolve(paths::withSlashes(pathAsGiven), paths::currentDirectory())));
+}
+
+void beginMainText(FILE *file, const std::string &name, const std::string &directory)
+{
+    beginMain(file, interp::internSource(compilation().script, name, directory));
 }
 
 size_t readText(FILE *file, char *buffer, size_t size)

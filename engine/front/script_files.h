@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <string>
 
 namespace pelorn::front {
 
@@ -11,6 +12,9 @@ namespace pelorn::front {
 FILE *openScriptFile(const char *path);
 // Makes an opened main file the current file, under its canonical name.
 void beginMainFile(FILE *file, const char *pathAsGiven);
+// Makes an opened stream the main file under a name of the host's choice
+// (messages show it as it is), with relative paths taken from directory.
+void beginMainText(FILE *file, const std::string &name, const std::string &directory);
 // Reads up to `size` bytes of text: a CR LF pair becomes one line break.
 size_t readText(FILE *file, char *buffer, size_t size);
 // The include directive, with the text between its quotes.

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Tests of `pelorn --check`, the static check.
 
-    run_check_tests.py --check COMMAND... --source ROOT [--acceptance DIR]
+    run_check_tests.py --pelorn PELORN --source ROOT [--acceptance DIR]
                        [--tlv-module TLV.so] [--module-path DIR] [-k TEXT] PART
 
 PART is one of:
@@ -20,7 +20,8 @@ PART is one of:
                // check status: 2                  (default: 1 with warnings, else 0)
                // args: -d                         (options before the script)
 
-The command is run in the script's folder with the script's file name.
+`pelorn --check [options] SCRIPT` is run in the script's folder with the
+script's file name.
 """
 import argparse
 import os
@@ -287,7 +288,7 @@ def check_faults(command, folder, env, keyword):
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("--check", nargs="+", required=True, help="the check command and its option")
+    parser.add_argument("--pelorn", required=True)
     parser.add_argument("--source", required=True)
     parser.add_argument("--acceptance")
     parser.add_argument("--tlv-module")
@@ -295,18 +296,19 @@ def main():
     parser.add_argument("-k", dest="keyword")
     parser.add_argument("part", choices=["clean", "faults"])
     args = parser.parse_args()
+    command = [os.path.abspath(args.pelorn), "--check"]
     env = dict(os.environ, LC_ALL="C")
     env.pop("PELORN_MODULE_PATH", None)
     if args.module_path:
         env["PELORN_MODULE_PATH"] = args.module_path
     if args.part == "faults":
-        return 0 if check_faults(args.check, os.path.join(HERE, "faults"), env, args.keyword) else 1
+        return 0 if check_faults(command, os.path.join(HERE, "faults"), env, args.keyword) else 1
     scripts = project_scripts(args.source, args.tlv_module) + doc_examples(args.source)
     if args.acceptance and os.path.isdir(args.acceptance):
         scripts += acceptance_cases(args.acceptance)
     if args.keyword:
         scripts = [s for s in scripts if args.keyword in s.label]
-    return 0 if check_clean(args.check, scripts, env) else 1
+    return 0 if check_clean(command, scripts, env) else 1
 
 
 if __name__ == "__main__":

@@ -5,7 +5,8 @@ memcheck: any memory error or leak fails.
     tests/valgrind/project.py [build dir] [-k NAME]...
 
 Every native test program runs under memcheck; where a test drives
-pelornrun (the script tests), the runner is swapped for pelornrun-memcheck.
+pelornrun (the script tests) or pelorn (the command tests), the program is
+swapped for pelornrun-memcheck or pelorn-memcheck.
 The GoogleTest cases of one program run in a single memcheck process rather
 than one per case. The card tests need what their own CTest run needs (root
 and namespaces) and are skipped with it.
@@ -37,11 +38,11 @@ def is_native(path):
         return False
 
 
-def under_memcheck(command, runner, wrapper):
+def under_memcheck(command, wrappers):
     """The test's command with memcheck put in front of its native program,
-    or with pelornrun swapped for the memcheck wrapper."""
-    if runner in command:
-        return [wrapper if part == runner else part for part in command]
+    or with pelornrun and pelorn swapped for their memcheck wrappers."""
+    if any(program in command for program in wrappers):
+        return [wrappers.get(part, part) for part in command]
     for i, part in enumerate(command):
         if os.path.isabs(part) and is_native(part) and os.access(part, os.X_OK):
             return command[:i] + memcheck_prefix() + command[i:]
@@ -78,18 +79,20 @@ def main():
     args = parser.parse_args()
     build = os.path.abspath(args.build)
     runner = os.path.join(build, "pelornrun")
-    wrapper = os.path.join(HERE, "pelornrun-memcheck")
+    wrappers = {runner: os.path.join(HERE, "pelornrun-memcheck"),
+                os.path.join(build, "pelorn"): os.path.join(HERE, "pelorn-memcheck")}
     failed = []
     for name, command, settings in collect(build):
         if args.k and not any(k in name for k in args.k):
             continue
-        wrapped = under_memcheck(command, runner, wrapper)
+        wrapped = under_memcheck(command, wrappers)
         if wrapped is None:
             print("%-24s no native program to check" % name)
             continue
         started = time.monotonic()
         # Card tests that act on a timer wait longer for the slow start.
-        env = dict(os.environ, PELORN_VALGRIND_RUNNER=runner, PELORN_TEST_SLOWDOWN="10", **settings["env"])
+        env = dict(os.environ, PELORN_VALGRIND_RUNNER=runner, PELORN_VALGRIND_COMMAND=os.path.join(build, "pelorn"),
+                   PELORN_TEST_SLOWDOWN="10", **settings["env"])
         status = subprocess.run(wrapped, cwd=settings["cwd"], env=env).returncode
         verdict = {0: "ok", SKIPPED: "skipped"}.get(status, "FAILED (%d)" % status)
         print("%-24s %s (%.0f s)" % (name, verdict, time.monotonic() - started), flush=True)
