@@ -217,6 +217,24 @@ enum {
 PELORN_API int32_t GetScriptGlobal(ScriptObject *script, const char *name, ScriptValue *out);
 PELORN_API int32_t SetScriptGlobal(ScriptObject *script, const char *name, const ScriptValue *value);
 
+/* The static check: compiles a script file without running anything
+ * (modules are loaded as by ParseScript) and reports what would fail when
+ * it runs, one call of `report` each: a call of a routine nothing defines,
+ * a wrong number of arguments, an assignment to a constant or read-only
+ * variable, a variable read before anything assigns it, a statement that
+ * can never run. A note follows the warning it explains. The main file is
+ * named as `path` is given, included files by their canonical paths. A
+ * compile error goes through the message routine as ParseScript reports
+ * it; a note may then name the line of a block left without its "end". */
+enum { PELORN_CHECK_CLEAN = 0, PELORN_CHECK_WARNINGS = 1, PELORN_CHECK_NOT_COMPILED = 2 };
+enum { PELORN_CHECK_WARNING = 1, PELORN_CHECK_NOTE = 2 };
+typedef void (*CheckReportFn)(void *context, const char *file, int32_t line, int32_t kind, const char *text);
+PELORN_API int32_t CheckScript(const char *path, CheckReportFn report, void *context);
+/* The same for script text, compiled as ParseScriptText compiles it; the
+ * main file is named `name`. */
+PELORN_API int32_t CheckScriptText(const char *text, size_t length, const char *name, const char *directory,
+                                   CheckReportFn report, void *context);
+
 /* Throwing a value into the script from a routine or hook. Both unwind as
  * a C++ exception: build C modules with -fexceptions. */
 PELORN_API __attribute__((noreturn)) void ThrowException(ScriptValue value);

@@ -19,6 +19,7 @@ LAYERS = [
     ("card", ["card/"]),
     ("interp", ["interp/"]),
     ("front", ["front/"]),
+    ("check", ["check/"]),
     ("api", ["api/"]),
 ]
 

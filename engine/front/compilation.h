@@ -3,6 +3,7 @@
 // from a module's Initialize, gets its own and restores the outer one).
 #pragma once
 
+#include "front/compile_observer.h"
 #include "front/pending.h"
 #include "front/symbols.h"
 #include "interp/script.h"
@@ -63,6 +64,11 @@ struct Compilation {
     // How deep the composite expressions (and APDU part chains) of the
     // statement being compiled reach; leaves are 1 and not listed.
     std::unordered_map<const void *, uint32_t> depths;
+
+    // Watching from outside (the static check); null otherwise.
+    CompileObserver *observer = takeNextObserver();
+    TokenPosition tokenStart; // of the token being scanned
+    TokenPosition reduction;  // of the first symbol of the rule being reduced
 };
 
 // The compilation in progress; only valid while parseScript runs.
@@ -88,8 +94,11 @@ inline int32_t currentLine() { return compilation().current.line + 1; }
 // Stamps a node with the current file and line.
 template <typename Node> Node *stamp(Node *node)
 {
-    node->source = compilation().current.source;
+    Compilation &c = compilation();
+    node->source = c.current.source;
     node->line = currentLine();
+    if (c.observer != nullptr)
+        c.observer->nodeBuilt(node, c.reduction);
     return node;
 }
 

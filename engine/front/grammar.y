@@ -7,10 +7,15 @@
 %define api.value.type {pelorn::front::SemanticValue}
 %define api.token.prefix {TOKEN_}
 %define parse.error custom
+%define api.location.type {pelorn::front::TokenPosition}
+%locations
 %param {yyscan_t scanner}
 
 %code requires {
 #include "front/semantic_value.h"
+#include "front/token_position.h"
+// Plain data: the parser may grow its stacks by copying them.
+#define YYLTYPE_IS_TRIVIAL 1
 #ifndef YY_TYPEDEF_YY_SCANNER_T
 #define YY_TYPEDEF_YY_SCANNER_T
 typedef void *yyscan_t;
@@ -20,6 +25,7 @@ typedef void *yyscan_t;
 %code {
 #include "front/actions.h"
 #include "front/compile_error.h"
+#include "front/compile_observer.h"
 #include "front/messages.h"
 #include "front/parser.h"
 #include "front/scanner.h"
@@ -40,12 +46,23 @@ using pelorn::interp::ConditionOperator;
 #define YYINITDEPTH 200
 #define YYMAXDEPTH 10000
 
-static int yylex(YYSTYPE *value, yyscan_t scanner)
+// A symbol's location is where its first token starts; the nodes an action
+// builds are noted with the location of the rule's first symbol.
+#define YYLLOC_DEFAULT(Current, Rhs, N)                                                                          \
+    do {                                                                                                         \
+        (Current) = (N) ? YYRHSLOC(Rhs, 1) : YYRHSLOC(Rhs, 0);                                                   \
+        pelorn::front::noteReduction(Current);                                                                   \
+    } while (0)
+
+static int yylex(YYSTYPE *value, YYLTYPE *location, yyscan_t scanner)
 {
-    return scanner::nextToken(value, scanner);
+    int token = scanner::nextToken(value, scanner);
+    *location = tokenStart();
+    observeToken(token, *location);
+    return token;
 }
 
-static void yyerror(yyscan_t, const char *text)
+static void yyerror(YYLTYPE *, yyscan_t, const char *text)
 {
     // Only bison's "memory exhausted" reaches here: syntax errors are
     // reported by yyreport_syntax_error.
@@ -108,7 +125,7 @@ declarations
     : %empty
     | EndingLine
     | declarations CONST_DECL '=' exp EndingLine
-                                        { actions::declareConstant($2, $4); }
+                                        { noteReduction(@2); actions::declareConstant($2, $4); }
       /* The module is loaded as soon as its name has been read: the next
          line's names are scanned with the module's names known. */
     | declarations USE STR              { actions::useModule($3); }

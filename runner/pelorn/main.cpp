@@ -2,6 +2,7 @@
 // arguments, from a file, a text or standard input, and with the reader
 // and trace options (see docs/command.md).
 #include "../console_run.h"
+#include "check.h"
 #include "each_reader.h"
 #include "options.h"
 #include "single_run.h"
@@ -24,5 +25,7 @@ int main(int argc, char **argv)
     if (options.eachReader)
         return runOnEachReader(options);
     SetMessageOutputFn(pelorn::runner::showMessage);
+    if (options.check)
+        return checkScripts(options);
     return runOnce(options);
 }

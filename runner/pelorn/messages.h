@@ -8,6 +8,8 @@ inline constexpr char kReaderNeedsValue[] = "--reader needs a reader name or ind
 inline constexpr char kTextNeedsValue[] = "-e needs the text of a script";
 inline constexpr char kUnknownOption[] = "unknown option %s";
 inline constexpr char kReaderOptionsExclusive[] = "--reader and --each-reader exclude each other";
+inline constexpr char kCheckExcludes[] = "--check runs nothing: %s does not go with it";
+inline constexpr char kSessionExcludes[] = "-i reads the session from the terminal: %s does not go with it";
 inline constexpr char kUsageError[] = "pelorn: %s\n%sTry 'pelorn --help' for more.\n";
 
 inline constexpr char kNoReaderAtAll[] = "pelorn: no reader \"%s\": no smart-card reader found\n";

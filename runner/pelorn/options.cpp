@@ -17,7 +17,9 @@ namespace {
 
 constexpr const char kUsage[] = "Usage: pelorn [options] script [argument...]\n"
                                 "       pelorn [options] -e text [argument...]\n"
-                                "       pelorn [options] - [argument...]\n";
+                                "       pelorn [options] - [argument...]\n"
+                                "       pelorn --check [-d] script...\n"
+                                "       pelorn -i [options] [script [argument...]]\n";
 
 constexpr const char kHelp[] =
     "Runs a pelorn script. The words after the script are its arguments\n"
@@ -34,13 +36,19 @@ constexpr const char kHelp[] =
     "                   or its index in the reader list (GetReaders())\n"
     "  --each-reader    run the script once for every reader holding a card, in\n"
     "                   parallel; each output line starts with \"[reader name] \"\n"
+    "  --check          run nothing: check each script (files, or -e TEXT, or -)\n"
+    "                   and report what would fail when it runs, as\n"
+    "                   FILE:LINE: warning: TEXT\n"
+    "  -i               an interactive session: each line or block typed runs at\n"
+    "                   once; a script given runs first and what it defines stays\n"
     "  --               end of the options: the next word is the script\n"
     "  -h, --help       show this help\n"
     "  --version        show the versions of pelorn, OpenSSL and pcsc-lite\n"
     "\n"
     "Exit status: 0 the script succeeded (or the status it asked for with\n"
     "SetExitStatus), 1 its run failed, 2 it did not run (a wrong command line,\n"
-    "a compile error, an unknown reader, no reader holding a card).\n";
+    "a compile error, an unknown reader, no reader holding a card).\n"
+    "With --check: 0 nothing found, 1 warnings only, 2 a script did not compile.\n";
 
 std::string formatted(const char *format, const std::string &word)
 {
@@ -52,8 +60,66 @@ std::string formatted(const char *format, const std::string &word)
 // The rest of the command line after the script.
 void takeArguments(Options &options, int next, int argc, char **argv)
 {
+    options.hasScript = true;
     for (int i = next; i < argc; ++i)
         options.arguments.emplace_back(argv[i]);
+}
+
+// After --check every word is a script to check, but -d, and -e TEXT or
+// - for a script that is no file; after -- only files follow.
+void takeCheckedScripts(ParsedCommandLine &parsed, int next, int argc, char **argv)
+{
+    Options &options = parsed.options;
+    bool onlyFiles = false;
+    for (int i = next; i < argc; ++i) {
+        std::string word = argv[i];
+        if (onlyFiles || word.empty() || word[0] != '-') {
+            options.checked.push_back(CheckedScript{ScriptSource::File, word});
+        } else if (word == "--") {
+            onlyFiles = true;
+        } else if (word == "-d") {
+            options.debug = true;
+        } else if (word == "-") {
+            options.checked.push_back(CheckedScript{ScriptSource::StandardInput, word});
+        } else if (word == "-e") {
+            if (i + 1 == argc) {
+                parsed.error = text::kTextNeedsValue;
+                return;
+            }
+            options.checked.push_back(CheckedScript{ScriptSource::Text, argv[++i]});
+        } else if (word == "--trace" || word == "--each-reader" || word == "-i" || word == "--reader" ||
+                   word.starts_with("--reader=")) {
+            parsed.error = formatted(text::kCheckExcludes, word);
+            return;
+        } else {
+            parsed.error = formatted(text::kUnknownOption, word);
+            return;
+        }
+    }
+    if (options.checked.empty())
+        parsed.error = text::kNoScript;
+}
+
+// What the options given before --check or -i cannot go with.
+std::string modeConflict(const Options &options)
+{
+    if (options.check) {
+        if (options.trace)
+            return formatted(text::kCheckExcludes, "--trace");
+        if (options.eachReader)
+            return formatted(text::kCheckExcludes, "--each-reader");
+        if (options.reader)
+            return formatted(text::kCheckExcludes, "--reader");
+        if (options.interactive)
+            return formatted(text::kCheckExcludes, "-i");
+    }
+    if (options.interactive) {
+        if (options.eachReader)
+            return formatted(text::kSessionExcludes, "--each-reader");
+        if (options.source == ScriptSource::StandardInput)
+            return formatted(text::kSessionExcludes, "-");
+    }
+    return {};
 }
 
 } // namespace
@@ -72,8 +138,18 @@ ParsedCommandLine parseCommandLine(int argc, char **argv)
             options.version = true;
             return parsed;
         }
+        if (word == "--check") {
+            options.check = true;
+            if (std::string conflict = modeConflict(options); !conflict.empty())
+                parsed.error = conflict;
+            else
+                takeCheckedScripts(parsed, i + 1, argc, argv);
+            return parsed;
+        }
         if (word == "-d") {
             options.debug = true;
+        } else if (word == "-i") {
+            options.interactive = true;
         } else if (word == "--trace") {
             options.trace = true;
         } else if (word == "--each-reader") {
@@ -113,7 +189,7 @@ ParsedCommandLine parseCommandLine(int argc, char **argv)
             parsed.error = formatted(text::kUnknownOption, word);
             return parsed;
         }
-        if (i + 1 == argc) {
+        if (i + 1 == argc && !options.interactive) {
             parsed.error = text::kNoScript;
             return parsed;
         }
@@ -122,6 +198,8 @@ ParsedCommandLine parseCommandLine(int argc, char **argv)
         parsed.error = text::kNoScript;
     if (parsed.error.empty() && options.reader && options.eachReader)
         parsed.error = text::kReaderOptionsExclusive;
+    if (parsed.error.empty())
+        parsed.error = modeConflict(options);
     return parsed;
 }
 

@@ -17,6 +17,12 @@ constexpr int kExitNotRun = 2;
 
 enum class ScriptSource { File, Text, StandardInput };
 
+// A script --check looks at.
+struct CheckedScript {
+    ScriptSource source;
+    std::string script; // the path, or the text of -e
+};
+
 struct Options {
     bool help = false;
     bool version = false;
@@ -27,6 +33,10 @@ struct Options {
     ScriptSource source = ScriptSource::File;
     std::string script;                // the path, or the text of -e
     std::vector<std::string> arguments;
+    bool check = false;                // --check: the scripts are checked, none runs
+    std::vector<CheckedScript> checked;
+    bool interactive = false;          // -i: a session; the script, if any, runs first
+    bool hasScript = false;            // a script was given (-i may go without)
 };
 
 // The options, or the problem with the command line (error not empty).

@@ -21,7 +21,10 @@ ARGS_SCRIPT = ('use "sys"\nargs = GetArgs()\nPrintln(args.length)\n'
 USAGE = ("Usage: pelorn [options] script [argument...]\n"
          "       pelorn [options] -e text [argument...]\n"
          "       pelorn [options] - [argument...]\n"
+         "       pelorn --check [-d] script...\n"
+         "       pelorn -i [options] [script [argument...]]\n"
          "Try 'pelorn --help' for more.\n")
+UNASSIGNED = '%s:%d: warning: "%s" has no value here: nothing assigns it before\n'
 FAILED = "\nScript1 execution failed.\n"
 
 CASES = [
@@ -106,9 +109,36 @@ CASES = [
          stderr="pelorn: --reader needs a reader name or index\n" + USAGE, status=2),
     dict(name="--reader with --each-reader", args=["--reader", "0", "--each-reader", "-e", "x = 1"],
          stderr="pelorn: --reader and --each-reader exclude each other\n" + USAGE, status=2),
+    # --check: every word after it is a script (files, -e TEXT, -), -d is
+    # allowed anywhere, options that run something are not; the status is
+    # the worst of the scripts. (The check itself: ../check.)
+    dict(name="--check several scripts", files={"ok.scr": "x = 1\n", "bad.scr": "\ny = z\n"},
+         args=["--check", "ok.scr", "bad.scr", "-e", "a = b", "-"], stdin="c = d\n",
+         stderr=UNASSIGNED % ("bad.scr", 2, "z") + UNASSIGNED % ("-e", 1, "b") + UNASSIGNED % ("-", 1, "d"),
+         status=1),
+    dict(name="--check clean", files={"ok.scr": "x = 1\n"}, args=["-d", "--check", "ok.scr"]),
+    dict(name="--check compile error is the worst", files={"ok.scr": "x = y\n", "c.scr": "x = )\n"},
+         args=["--check", "c.scr", "ok.scr"],
+         stderr="$DIR/c.scr(1) : syntax error, unexpected ')'\n" + UNASSIGNED % ("ok.scr", 1, "y"), status=2),
+    dict(name="--check runs nothing", files={"p.scr": 'Println("ran")\nSaveFile("out.txt", "x")\n'},
+         args=["--check", "p.scr"]),
+    dict(name="--check without script", args=["--check", "-d"], stderr="pelorn: no script\n" + USAGE, status=2),
+    dict(name="--check with --trace", args=["--check", "--trace", "s.scr"],
+         stderr="pelorn: --check runs nothing: --trace does not go with it\n" + USAGE, status=2),
+    dict(name="--reader before --check", args=["--reader", "0", "--check", "s.scr"],
+         stderr="pelorn: --check runs nothing: --reader does not go with it\n" + USAGE, status=2),
+    dict(name="--check with an unknown option", args=["--check", "-x"],
+         stderr="pelorn: unknown option -x\n" + USAGE, status=2),
+    # -i: a script is optional; standard input is the terminal.
+    dict(name="-i with -", args=["-i", "-"],
+         stderr="pelorn: -i reads the session from the terminal: - does not go with it\n" + USAGE, status=2),
+    dict(name="-i with --each-reader", args=["--each-reader", "-i"],
+         stderr="pelorn: -i reads the session from the terminal: --each-reader does not go with it\n" + USAGE,
+         status=2),
 ]
 
-HELP_OPTIONS = ["-e TEXT", "-d", "--trace", "--reader READER", "--each-reader", "--help", "--version", "--"]
+HELP_OPTIONS = ["-e TEXT", "-d", "--trace", "--reader READER", "--each-reader", "--check", "-i", "--help", "--version",
+                "--"]
 
 
 def run_case(programs, case):
