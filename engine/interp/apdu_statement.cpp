@@ -151,7 +151,7 @@ Completion ApduStatement::execute(RunContext &run)
             problem = apdu_text::kEmptyPart;
         if (problem != nullptr) {
             value::release(owned);
-            report(pathOf(p->part->source), p->part->line, problem);
+            report(pathOf(p->part->source), p->part->line, "%s", problem);
             return Completion::Failed;
         }
         copyPart(*view, command.prepend(length), length);

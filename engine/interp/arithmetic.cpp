@@ -10,6 +10,7 @@
 #include "interp/string_values.h"
 
 #include <cmath>
+#include <cstdarg>
 #include <cstring>
 
 namespace pelorn::interp {
@@ -100,9 +101,13 @@ bool convertToString(ScriptValue &operand, ScriptValue &text)
     return false;
 }
 
-Completion fail(const char *format, const Expression *at)
+// The messages are printf formats ("%%" is a percent sign).
+__attribute__((format(printf, 1, 3))) Completion fail(const char *format, const Expression *at, ...)
 {
-    report(fileOf(at), at->line, format);
+    va_list arguments;
+    va_start(arguments, at);
+    vreport(fileOf(at), at->line, format, arguments);
+    va_end(arguments);
     return Completion::Failed;
 }
 

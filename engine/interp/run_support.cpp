@@ -14,13 +14,18 @@ namespace pelorn::interp {
 
 void report(const char *file, int32_t line, const char *format, ...)
 {
-    std::string text = std::string(file) + "(" + std::to_string(line) + ") : ";
     va_list arguments;
     va_start(arguments, format);
+    vreport(file, line, format, arguments);
+    va_end(arguments);
+}
+
+void vreport(const char *file, int32_t line, const char *format, va_list arguments)
+{
+    std::string text = std::string(file) + "(" + std::to_string(line) + ") : ";
     va_list again;
     va_copy(again, arguments);
     int length = std::vsnprintf(nullptr, 0, format, arguments);
-    va_end(arguments);
     if (length > 0) {
         size_t prefix = text.size();
         text.resize(prefix + static_cast<size_t>(length) + 1);

@@ -6,6 +6,7 @@
 #include "interp/nodes.h"
 #include "value/value.h"
 
+#include <cstdarg>
 #include <string>
 
 namespace pelorn::interp {
@@ -17,6 +18,9 @@ inline const char *fileOf(const Expression *node) { return pathOf(node->source);
 // Delivers a run-time message about the node at file and line: the
 // position, then the formatted text ("file(line) : text").
 void report(const char *file, int32_t line, const char *format, ...) __attribute__((format(printf, 3, 4)));
+// report, for helpers that take a format and its arguments themselves.
+void vreport(const char *file, int32_t line, const char *format, va_list arguments)
+    __attribute__((format(printf, 3, 0)));
 
 // Makes a transfer pending. A value is taken over (source is left empty);
 // a null value is a transfer without one (break, exit).
