@@ -56,24 +56,6 @@ bool hasTruth(const ScriptValue &v)
     return v.type == PELORN_BOOLEAN || v.type == PELORN_INTEGER || v.type == PELORN_FLOAT;
 }
 
-template <typename T> bool order(ConditionOperator op, T a, T b)
-{
-    switch (op) {
-    case ConditionOperator::Equal:
-        return a == b;
-    case ConditionOperator::NotEqual:
-        return a != b;
-    case ConditionOperator::Greater:
-        return a > b;
-    case ConditionOperator::Less:
-        return a < b;
-    case ConditionOperator::GreaterEqual:
-        return a >= b;
-    default:
-        return a <= b;
-    }
-}
-
 bool isEquality(ConditionOperator op) { return op == ConditionOperator::Equal || op == ConditionOperator::NotEqual; }
 
 // Compares two typed operands of a comparison operator (not and/or).
@@ -89,25 +71,25 @@ bool compare(ConditionOperator op, const ScriptValue &l, const ScriptValue &r, c
         }
         double a = l.type == PELORN_INTEGER ? static_cast<double>(l.u.integer) : l.u.real;
         double b = r.type == PELORN_INTEGER ? static_cast<double>(r.u.integer) : r.u.real;
-        truth = order(op, a, b);
+        truth = compareOrdered(op, a, b);
         return true;
     }
     switch (l.type) {
     case PELORN_INTEGER:
-        truth = order(op, l.u.integer, r.u.integer);
+        truth = compareOrdered(op, l.u.integer, r.u.integer);
         return true;
     case PELORN_FLOAT:
-        truth = order(op, l.u.real, r.u.real);
+        truth = compareOrdered(op, l.u.real, r.u.real);
         return true;
     case PELORN_STRING:
-        truth = order(op, compareStrings(l, r), 0);
+        truth = compareOrdered(op, compareStrings(l, r), 0);
         return true;
     case PELORN_BOOLEAN:
         if (!isEquality(op)) {
             report(fileOf(at), at->line, msg::kBooleanOrder, nameOf(op));
             return false;
         }
-        truth = order(op, l.u.boolean, r.u.boolean);
+        truth = compareOrdered(op, l.u.boolean, r.u.boolean);
         return true;
     case PELORN_BYTEARRAY: {
         if (!isEquality(op)) {
@@ -169,7 +151,7 @@ Completion ConditionExpr::evaluate(RunContext &run, ScriptValue *result)
     if (l.type == PELORN_INTEGER && rightLeaf != nullptr && rightLeaf->type == PELORN_INTEGER &&
         rightLeaf->copy == nullptr) {
         // Comparing with an integer variable or literal: nothing to release.
-        setBoolean(*result, order(op, l.u.integer, rightLeaf->u.integer));
+        setBoolean(*result, compareOrdered(op, l.u.integer, rightLeaf->u.integer));
         drop(l);
         return Completion::Normal;
     }

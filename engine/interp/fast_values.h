@@ -155,8 +155,8 @@ inline bool foldIntegers(ArithmeticOperator op, int64_t a, int64_t b, int64_t &o
     }
 }
 
-// A comparison operator (= != > < >= <=) applied to two integers.
-inline bool compareIntegers(ConditionOperator op, int64_t a, int64_t b)
+// A comparison operator (= != > < >= <=) applied to two numbers of one type.
+template <typename T> inline bool compareOrdered(ConditionOperator op, T a, T b)
 {
     switch (op) {
     case ConditionOperator::Equal:
@@ -173,6 +173,8 @@ inline bool compareIntegers(ConditionOperator op, int64_t a, int64_t b)
         return a <= b;
     }
 }
+
+inline bool compareIntegers(ConditionOperator op, int64_t a, int64_t b) { return compareOrdered(op, a, b); }
 
 // The integer an expression stands for when it can be had without
 // evaluating it: integer hot paths then need no 72-byte value record.
