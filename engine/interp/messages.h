@@ -20,6 +20,9 @@ inline constexpr char kBuiltinInteger[] = "%s(%d) : Uncaught exception (0x%.8llX
 inline constexpr char kBuiltinText[] = "%s(%d) : Uncaught exception (%s) from Function \"%s\"";
 inline constexpr char kBuiltinUnknown[] = "%s(%d) : Uncaught exception (unknown) from Function \"%s\"";
 
+// The host stopped the run (InterruptScript).
+inline constexpr char kInterrupted[] = "%s(%d) : Run interrupted.";
+
 // ------------------------------------------------------------------- calls
 inline constexpr char kProcedureNotFound[] = "%s(%d) : Runtime error : Procedure \"%s\" not found.";
 inline constexpr char kFunctionNotFound[] = "%s(%d) : Runtime error : Function \"%s\" not found.";
