@@ -14,13 +14,13 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
-# dpkg-shlibdeps finds what the binaries link (libssl3, libpcsclite1, the C
+# dpkg-shlibdeps finds what the binaries link (libssl3, libpcsclite1, libedit2, the C
 # and C++ runtimes) with their versions; without it they are named here.
 find_program(PELORN_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(PELORN_DPKG_SHLIBDEPS)
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 else()
-    set(CPACK_DEBIAN_PACKAGE_DEPENDS "libssl3, libpcsclite1, libc6, libstdc++6, libgcc-s1")
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS "libssl3, libpcsclite1, libedit2, libc6, libstdc++6, libgcc-s1")
 endif()
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "libpcsclite-dev, pkg-config, pcscd")
 # Registers the library's SONAME and runs ldconfig on install and removal.
