@@ -6,12 +6,16 @@
 
 namespace pelorn::interp {
 
-Completion stopInterrupted(const BlockStatement &block)
+Completion stopInterrupted(const Statement &at)
 {
     api::clearInterrupt();
-    const Statement *at = block.statements.empty() ? static_cast<const Statement *>(&block) : block.statements.front();
-    api::WriteMessage(msg::kInterrupted, fileOf(at), at->line);
+    api::WriteMessage(msg::kInterrupted, fileOf(&at), at.line);
     return Completion::Failed;
+}
+
+Completion stopInterrupted(const BlockStatement &block)
+{
+    return stopInterrupted(block.statements.empty() ? static_cast<const Statement &>(block) : *block.statements.front());
 }
 
 } // namespace pelorn::interp

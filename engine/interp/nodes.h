@@ -483,7 +483,8 @@ struct RoutineDefinition {
 };
 
 // The host asked the run to stop (InterruptScript): the message, at the
-// block's first statement, and the run fails.
+// statement about to run (a block's first), and the run fails.
+Completion stopInterrupted(const Statement &at);
 Completion stopInterrupted(const BlockStatement &block);
 
 // Loops, ifs and calls run a block at every turn: inline, so that its

@@ -133,9 +133,14 @@ bool runMainBlock(Script *script, size_t first)
         if (first == 0) {
             c = script->mainBlock->execute(run);
         } else {
+            // The part's own statements: an interrupt that came while one
+            // ran (a Sleep) stops the part after it.
             const std::vector<Statement *> &statements = script->mainBlock->statements;
-            for (size_t i = first; i < statements.size() && c == Completion::Normal; ++i)
+            for (size_t i = first; i < statements.size() && c == Completion::Normal; ++i) {
                 c = statements[i]->execute(run);
+                if (c == Completion::Normal && api::interrupted())
+                    c = stopInterrupted(*statements[i]);
+            }
         }
     } catch (...) { // not the engine's: it passes on to the host
         run.directory.finish();
