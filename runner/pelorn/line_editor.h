@@ -24,6 +24,8 @@ public:
     Read read(const char *prompt, std::string &line);
     // Adds a line to the history (saved at once).
     void remember(const std::string &line);
+    // Reading from a terminal, with prompts.
+    bool onTerminal() const { return editor_ != nullptr; }
 
     // Set by the SIGINT handler: a line being typed is given up.
     static void interruptPending();
