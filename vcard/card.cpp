@@ -1,6 +1,8 @@
 // The virtual card's answers.
 #include "card.h"
 
+#include "gp_domain.h"
+
 #include <algorithm>
 
 namespace vcard {
@@ -36,14 +38,20 @@ Bytes withStatus(Bytes data, uint16_t sw)
 
 Bytes status(uint16_t sw) { return withStatus({}, sw); }
 
+Card::Card(Profile &profile) : profile_(profile) { reset(); }
+
+Card::~Card() = default;
+
 void Card::reset()
 {
     folder_ = profile_.master.get();
     file_ = nullptr;
     pending_.clear();
+    // A profile loaded since holds another card: the domain follows it.
+    domain_ = profile_.gp.present ? std::make_unique<gp::SecurityDomain>(profile_.gp) : nullptr;
 }
 
-Card::Command Card::parse(const Bytes &a)
+Command parseCommand(const Bytes &a)
 {
     Command c{0, 0, 0, 0, {}, 0, false, false};
     size_t n = a.size();
@@ -96,14 +104,18 @@ Bytes Card::respond(const Bytes &apdu)
             return rule.echo ? withStatus(apdu, kOk) : rule.response;
         }
     }
-    Command c = parse(apdu);
+    Command c = parseCommand(apdu);
     if (!c.valid)
         return status(kWrongLength);
-    if ((c.cla & 0x80) != 0)
-        return status(kClaUnknown);
-    if (c.ins == 0xC0)
+    if (c.ins == 0xC0 && (c.cla & 0x80) == 0)
         return getResponse(c);
     pending_.clear();
+    if (domain_ != nullptr) {
+        if (std::optional<gp::Reply> reply = domain_->respond(c))
+            return deliver(std::move(reply->data), c, reply->sw);
+    }
+    if ((c.cla & 0x80) != 0)
+        return status(kClaUnknown);
     switch (c.ins) {
     case 0xA4:
         return select(c);
@@ -214,6 +226,8 @@ Bytes Card::select(const Command &c)
     }
     if (target == nullptr)
         return status(kNotFound);
+    if (domain_ != nullptr)
+        domain_->leave();
     if (target->folder) {
         folder_ = target;
         file_ = nullptr;
@@ -296,23 +310,24 @@ Bytes Card::getResponse(const Command &c)
         return status(static_cast<uint16_t>(0x6C00 | (pending_.size() & 0xFF)));
     Bytes part(pending_.begin(), pending_.begin() + ne);
     pending_.erase(pending_.begin(), pending_.begin() + ne);
-    uint16_t sw = pending_.empty() ? kOk : static_cast<uint16_t>(0x6100 | std::min<size_t>(pending_.size(), 256) % 256);
+    uint16_t sw = pending_.empty() ? pendingStatus_ : static_cast<uint16_t>(0x6100 | std::min<size_t>(pending_.size(), 256) % 256);
     return withStatus(std::move(part), sw);
 }
 
-Bytes Card::deliver(Bytes data, const Command &c)
+Bytes Card::deliver(Bytes data, const Command &c, uint16_t sw)
 {
     if (data.empty())
-        return status(kOk);
+        return status(sw);
     if (profile_.protocol == Protocol::T0) {
         pending_ = std::move(data);
+        pendingStatus_ = sw;
         return status(static_cast<uint16_t>(0x6100 | std::min<size_t>(pending_.size(), 256) % 256));
     }
     if (c.ne == 0)
-        return status(kOk); // T=1 without Le: the data are not asked for
+        return status(sw); // T=1 without Le: the data are not asked for
     if (data.size() > c.ne)
         data.resize(c.ne);
-    return withStatus(std::move(data), kOk);
+    return withStatus(std::move(data), sw);
 }
 
 } // namespace vcard

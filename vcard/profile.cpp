@@ -28,6 +28,25 @@ std::string hex(const uint8_t *data, size_t n)
     return out;
 }
 
+bool parseHex(const std::string &text, Bytes &out)
+{
+    int high = -1;
+    for (char c : text) {
+        if (std::isspace(static_cast<unsigned char>(c)))
+            continue;
+        if (!std::isxdigit(static_cast<unsigned char>(c)))
+            return false;
+        int d = std::isdigit(static_cast<unsigned char>(c)) ? c - '0' : std::tolower(c) - 'a' + 10;
+        if (high < 0) {
+            high = d;
+        } else {
+            out.push_back(static_cast<uint8_t>(high << 4 | d));
+            high = -1;
+        }
+    }
+    return high < 0;
+}
+
 Protocol protocolOfAtr(const Bytes &atr)
 {
     if (atr.size() < 2)
@@ -59,25 +78,6 @@ struct Parser {
     {
         error = "line " + std::to_string(line) + ": " + why;
         return false;
-    }
-
-    static bool parseHex(const std::string &text, Bytes &out)
-    {
-        int high = -1;
-        for (char c : text) {
-            if (std::isspace(static_cast<unsigned char>(c)))
-                continue;
-            if (!std::isxdigit(static_cast<unsigned char>(c)))
-                return false;
-            int d = std::isdigit(static_cast<unsigned char>(c)) ? c - '0' : std::tolower(c) - 'a' + 10;
-            if (high < 0) {
-                high = d;
-            } else {
-                out.push_back(static_cast<uint8_t>(high << 4 | d));
-                high = -1;
-            }
-        }
-        return high < 0;
     }
 
     // "3F00/7F10/6F01" → the FIDs; the first must be 3F00.
@@ -232,13 +232,21 @@ struct Parser {
                 if (!ruleLine(n, rest))
                     return false;
             } else {
-                return fail(n, "unknown keyword '" + keyword + "'");
+                bool known = false;
+                std::string why;
+                if (!parseGpLine(keyword, rest, profile.gp, known, continued, why))
+                    return fail(n, why);
+                if (!known)
+                    return fail(n, "unknown keyword '" + keyword + "'");
             }
         }
         if (profile.atr.empty())
             return fail(0, "the profile has no 'atr' line");
         if (!protocolGiven)
             profile.protocol = protocolOfAtr(profile.atr);
+        std::string why;
+        if (!finishGpCard(profile.gp, why))
+            return fail(0, why);
         return true;
     }
 };

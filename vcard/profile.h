@@ -12,8 +12,11 @@
 //   rule * -> echo                        (any command; echo: the command + 90 00)
 //
 // Paths start at the MF, 3F00; a df or ef line creates the folders on its
-// path. Rules are consulted before the file system.
+// path. Rules are consulted before the file system. GlobalPlatform lines
+// (isd, keyset, ...) are described in gp_profile.h.
 #pragma once
+
+#include "gp_profile.h"
 
 #include <cstdint>
 #include <memory>
@@ -51,6 +54,7 @@ struct Profile {
     Protocol protocol = Protocol::T0;
     std::unique_ptr<CardFile> master; // 3F00
     std::vector<Rule> rules;
+    GpCard gp; // a GlobalPlatform card when it has an ISD
 };
 
 // Parses a profile text; on a mistake returns false with "line N: why".
@@ -59,6 +63,10 @@ bool loadProfile(const std::string &path, Profile &profile, std::string &error);
 
 // The protocol an ATR offers: T=1 when any interface byte names it.
 Protocol protocolOfAtr(const Bytes &atr);
+
+// Hex digits, blanks ignored, appended to out; false on anything else or
+// an odd count of digits.
+bool parseHex(const std::string &text, Bytes &out);
 
 std::string hex(const uint8_t *data, size_t n);
 inline std::string hex(const Bytes &b) { return hex(b.data(), b.size()); }

@@ -61,7 +61,7 @@ void shaBuiltins(bool evaluate)
 {
     static SymbolEntry variable{};
     ArgumentSlot slots[2]{};
-    interp::VariableExpr contextExpression("ctx", &variable);
+    interp::VariableExpr contextExpression("ctx", &variable, false);
     slots[0].expression = &contextExpression;
     bi::SHA256Init(0, nullptr, &slots[0].value);
     for (size_t at = 0; at < kTotal; at += kPiece) {

@@ -38,7 +38,7 @@ PELORN_API uint8_t InitializeEngine(void)
 PELORN_API void SetScriptAPDUVerbose(ScriptObject *script, uint8_t on)
 {
     if (script != nullptr)
-        pelorn::interp::Script::fromObject(script)->apduVerbose = on != 0 ? 1 : 0;
+        pelorn::interp::Script::fromObject(script)->settings.apduVerbose = on != 0 ? 1 : 0;
 }
 
 PELORN_API uint8_t SwitchDebugMode(uint8_t on)

@@ -33,7 +33,8 @@ inline bool isBytes(const ArgumentSlot &slot) { return slot.value.type == PELORN
 inline bool isNumber(const ArgumentSlot &slot) { return isInteger(slot) || isFloat(slot); }
 
 // True when the argument is written as a bare variable, the form whose value
-// the call copies back into the variable.
+// the call copies back into the variable. The interpreter, which owns the
+// argument's node, defines it (interp/arguments.cpp).
 bool isVariableReference(const ArgumentSlot &slot);
 
 // A byte array's length; never negative, whatever a module stored.

@@ -4,7 +4,7 @@
 #include "builtins/arguments.h"
 #include "builtins/catalogue.h"
 #include "builtins/messages.h"
-#include "interp/script.h"
+#include "builtins/run_settings.h"
 #include "value/chain.h"
 #include "value/messages.h"
 #include "value/value.h"
@@ -124,8 +124,8 @@ int32_t SetAPDUVerbose(uint32_t count, ArgumentSlot *args)
 {
     if (count != 1 || !isBoolean(args[0]))
         return badArguments(messages::kSetAPDUVerbose);
-    if (interp::Script *script = interp::runningScript(); script != nullptr)
-        script->apduVerbose = args[0].value.u.boolean != 0 ? 1 : 0;
+    if (RunSettings *settings = runSettings(); settings != nullptr)
+        settings->apduVerbose = args[0].value.u.boolean != 0 ? 1 : 0;
     return PELORN_OK;
 }
 

@@ -2,7 +2,7 @@
 #include "builtins/registry.h"
 
 #include "builtins/catalogue.h"
-#include "front/symbols.h"
+#include "value/symbol_entries.h"
 #include "value/value.h"
 
 #include <cmath>
@@ -70,7 +70,7 @@ void registerBuiltins()
 
 void releaseBuiltins()
 {
-    front::releaseSymbolList(head);
+    value::releaseSymbolList(head);
     head = nullptr;
     predefinedVariables = Predefined{};
 }

@@ -1,6 +1,7 @@
 // PowerON: choosing the reader and connecting to its card.
 #include "api/channels.h"
 #include "builtins/catalogue.h"
+#include "builtins/run_settings.h"
 #include "card/messages.h"
 #include "card/pcsc_context.h"
 #include "card/pcsc_error.h"
@@ -8,7 +9,6 @@
 #include "card/reader_state.h"
 #include "card/reader_value.h"
 #include "card/registry.h"
-#include "interp/script.h"
 #include "value/value.h"
 
 #include <cstdio>
@@ -133,8 +133,8 @@ int32_t PowerON(uint32_t count, ArgumentSlot *arguments)
     PowerOnRequest request;
     if (!decode(count, arguments, request))
         return PELORN_BAD_ARGUMENTS;
-    interp::Script *script = interp::runningScript();
-    bool verbose = script != nullptr && script->apduVerbose != 0;
+    builtins::RunSettings *settings = builtins::runSettings();
+    bool verbose = settings != nullptr && settings->apduVerbose != 0;
     if (g_readersCount == 0) {
         card::refreshRegistry(); // a failure shows as the empty registry
         if (g_readersCount == 0)

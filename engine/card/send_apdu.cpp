@@ -1,26 +1,14 @@
 // SendAPDU: one exchange on a given reader, the status word as the result.
+#include "builtins/arguments.h"
 #include "builtins/catalogue.h"
 #include "card/exchange.h"
 #include "card/messages.h"
 #include "card/reader_value.h"
-#include "interp/nodes.h"
 #include "value/value.h"
 
 #include <cstring>
 
 namespace pelorn::builtins {
-
-namespace {
-
-// The third argument must be written as a variable name: it receives the
-// response data through the call's copy-back.
-bool writtenAsVariable(const ArgumentSlot &slot)
-{
-    return dynamic_cast<const interp::VariableExpr *>(static_cast<const interp::Expression *>(slot.expression)) !=
-           nullptr;
-}
-
-} // namespace
 
 int32_t SendAPDU(uint32_t count, ArgumentSlot *arguments, ScriptValue *result)
 {
@@ -29,7 +17,7 @@ int32_t SendAPDU(uint32_t count, ArgumentSlot *arguments, ScriptValue *result)
     const ScriptValue &given = arguments[1].value;
     if (!value::isBytes(given) && !value::isString(given))
         return PELORN_BAD_ARGUMENTS;
-    if (count == 3 && !writtenAsVariable(arguments[2]))
+    if (count == 3 && !isVariableReference(arguments[2]))
         return PELORN_BAD_ARGUMENTS;
 
     // The routine works on its own copy: the script's value never sees the

@@ -5,7 +5,6 @@
 #include "check/compile_watch.h"
 #include "interp/script.h"
 
-#include <cstddef>
 
 namespace pelorn::check {
 
@@ -13,14 +12,8 @@ namespace {
 
 using namespace interp;
 
-// A variable node is bound to the value inside its symbol entry.
-const SymbolEntry *entryOf(const VariableExpr &variable)
-{
-    if (variable.binding == nullptr)
-        return nullptr;
-    auto *value = reinterpret_cast<const char *>(variable.binding);
-    return reinterpret_cast<const SymbolEntry *>(value - offsetof(SymbolEntry, c.value));
-}
+// The symbol entry a variable node was bound to.
+const SymbolEntry *entryOf(const VariableExpr &variable) { return variable.entry; }
 
 std::vector<const SymbolEntry *> entriesOf(const SymbolEntry *head)
 {
@@ -175,7 +168,7 @@ private:
         for (uint32_t i = 0; i < arguments.count; ++i) {
             const Expression *argument = arguments.expression(i);
             Node a = expression(argument);
-            a.bareArgument = a.form == Form::Variable && argument->assignable;
+            a.bareArgument = a.form == Form::Variable && argument->kind == ExpressionKind::Variable;
             n.children.push_back(std::move(a));
         }
     }

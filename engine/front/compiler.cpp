@@ -21,6 +21,15 @@ namespace {
 Compilation *active = nullptr;
 bool debugSwitch = false;
 
+// What the compiler attached to a script, freed with it.
+void releaseCompiled(interp::Script *script)
+{
+    releasePending(script->pending);
+    script->pending = nullptr;
+    releaseModules(script->modules);
+    script->modules = nullptr;
+}
+
 // The main file: a file named by its path, or a host's text under a name.
 struct MainSource {
     const char *path = nullptr; // a file, its path as given; null for a text
@@ -31,6 +40,7 @@ struct MainSource {
 void compile(Compilation &c, FILE *&mainFile, const MainSource &source)
 {
     c.script = interp::createScript();
+    c.script->releaseCompiled = releaseCompiled;
     c.pending = new PendingList();
     c.script->pending = c.pending;
     interp::setRunningScript(c.script);

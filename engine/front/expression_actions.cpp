@@ -58,7 +58,8 @@ ExpressionList *listAppend(ExpressionList *list, Expression *next)
 ExpressionList *byValue(Expression *argument)
 {
     // The callee's result is not written back into a BYVAL argument.
-    argument->assignable = false;
+    if (argument->kind == interp::ExpressionKind::Variable)
+        static_cast<interp::VariableExpr *>(argument)->byValue = true;
     return listOf(argument);
 }
 

@@ -171,7 +171,9 @@ interp::VariableExpr *SymbolTables::makeVariableExpr(SymbolEntry *entry)
     // else, but a name must never bind to a routine's entry point.
     if (find(name) == nullptr || entry->kind != PELORN_SYM_VARIABLE)
         entry = createVariable(ListId::NewVariables, name, false);
-    return stamp(new interp::VariableExpr(name, entry));
+    // Built-in and module variables are read and written in their entries.
+    bool external = findShared(name) == entry;
+    return stamp(new interp::VariableExpr(name, entry, external));
 }
 
 interp::VariableExpr *SymbolTables::resolveVariable(const char *name)
@@ -259,16 +261,6 @@ void SymbolTables::releaseAll()
     releaseSymbolList(constants_.take());
     releaseSymbolList(parameters_.take());
     releaseSymbolList(newVariables_.take());
-}
-
-SymbolEntry *findSymbol(const char *name)
-{
-    if (compiling())
-        return compilation().symbols.find(name);
-    for (SymbolEntry *e = builtins::globalList(); e != nullptr; e = e->next)
-        if (nameMatches(*e, name))
-            return e;
-    return nullptr;
 }
 
 } // namespace pelorn::front

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "pelorn.h"
+#include "value/symbol_entries.h"
 
 #include <cstdint>
 #include <string_view>
@@ -21,12 +22,9 @@ namespace pelorn::front {
 
 struct ModuleRecord;
 
-// Name comparison: exact for variables, without regard to case otherwise.
-bool nameMatches(const SymbolEntry &entry, const char *name);
-const char *entryName(const SymbolEntry &entry);
-
-// Frees an engine-owned list: names, variable values, entries.
-void releaseSymbolList(SymbolEntry *head);
+using value::entryName;
+using value::nameMatches;
+using value::releaseSymbolList;
 
 // A chain of entries through next/previous, newest first.
 struct SymbolList {
@@ -128,9 +126,5 @@ private:
     SymbolEntry *outer_ = nullptr;
     bool inRoutine_ = false;
 };
-
-// The lexer's classification and the other front-end users go through the
-// compilation in progress; outside a compilation only the built-ins exist.
-SymbolEntry *findSymbol(const char *name);
 
 } // namespace pelorn::front

@@ -9,6 +9,8 @@
 #include "card/exchange.h"
 #include "interp/apdu_mask.h"
 #include "interp/apdu_texts.h"
+#include "interp/fast_values.h"
+#include "interp/run_support.h"
 #include "interp/script.h"
 #include "value/value.h"
 
@@ -65,20 +67,13 @@ private:
     uint8_t inline_[kInlineCapacity];
 };
 
-const char *pathOf(const SourceFile *source) { return source != nullptr ? source->path.c_str() : ""; }
-
 // Reads a part's value in place where it already exists (a literal, a
 // variable); anything else is evaluated into `owned`.
 Completion viewPart(RunContext &run, Expression *part, ScriptValue &owned, const ScriptValue *&view)
 {
-    if (auto *literal = dynamic_cast<LiteralExpr *>(part)) {
-        view = &literal->value;
+    if (const ScriptValue *leaf = leafOf(run, part)) {
+        view = leaf;
         return Completion::Normal;
-    }
-    if (auto *variable = dynamic_cast<VariableExpr *>(part)) {
-        Completion c = variable->evaluate(run, nullptr);
-        view = variable->binding;
-        return c;
     }
     view = &owned;
     return part->evaluate(run, &owned);
@@ -135,7 +130,7 @@ Completion ApduStatement::execute(RunContext &run)
 {
     ReaderEntry *reader = g_currentReader;
     if (reader == nullptr) {
-        api::WriteMessage(apdu_text::kNoCurrentReader, pathOf(source), line);
+        report(pathOf(source), line, apdu_text::kNoCurrentReader);
         return Completion::Failed;
     }
 
@@ -156,14 +151,14 @@ Completion ApduStatement::execute(RunContext &run)
             problem = apdu_text::kEmptyPart;
         if (problem != nullptr) {
             value::release(owned);
-            api::WriteMessage(problem, pathOf(p->part->source), p->part->line);
+            report(pathOf(p->part->source), p->part->line, "%s", problem);
             return Completion::Failed;
         }
         copyPart(*view, command.prepend(length), length);
         value::release(owned);
     }
 
-    bool trace = run.script != nullptr && run.script->apduVerbose != 0;
+    bool trace = run.script != nullptr && run.script->settings.apduVerbose != 0;
     if (trace)
         api::WriteStandardOutput(apdu_text::kTraceCommand, hexWithBlanks(command.data(), command.length()).c_str());
 

@@ -5,10 +5,10 @@
 
 namespace pelorn::interp::apdu_text {
 
-inline constexpr char kNoCurrentReader[] = "%s(%d) : No current smart card read set yet";
+inline constexpr char kNoCurrentReader[] = "No current smart card read set yet";
 inline constexpr char kWrongPartType[] =
-    "%s(%d) : An expression on the APDU command didn't evaluate to a byte array, string or integer";
-inline constexpr char kEmptyPart[] = "%s(%d) : An expression on the APDU command has an empty content";
+    "An expression on the APDU command didn't evaluate to a byte array, string or integer";
+inline constexpr char kEmptyPart[] = "An expression on the APDU command has an empty content";
 
 inline constexpr char kTraceCommand[] = "\tCommand         : %s\n";
 inline constexpr char kTraceData[] = "\tOutput Data (%d bytes) : %s\n";

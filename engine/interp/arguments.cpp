@@ -1,7 +1,9 @@
-// Argument slots of a recursive call through its own arguments, and the
-// write-back shared by every kind of call.
+// Argument slots of a recursive call through its own arguments, the
+// write-back shared by every kind of call, and the built-ins' test for an
+// argument written as a variable.
 #include "interp/arguments.h"
 
+#include "builtins/arguments.h"
 #include "interp/run_support.h"
 
 namespace pelorn::interp {
@@ -24,12 +26,22 @@ void ArgumentSet::releaseOwnSlots()
     slots_ = nullptr;
 }
 
-void ArgumentSet::writeBack()
+void ArgumentSet::writeBack(const RunContext &run)
 {
     // In order: a variable passed twice ends with its last slot's value.
     for (uint32_t i = 0; i < arguments_.count; ++i)
         if (VariableExpr *variable = writableVariable(expression(i)))
-            handOver(slots_[i].value, *variable->binding);
+            handOver(slots_[i].value, variable->ref(run));
 }
 
 } // namespace pelorn::interp
+
+namespace pelorn::builtins {
+
+bool isVariableReference(const ArgumentSlot &slot)
+{
+    auto *expression = static_cast<const interp::Expression *>(slot.expression);
+    return expression != nullptr && expression->kind == interp::ExpressionKind::Variable;
+}
+
+} // namespace pelorn::builtins

@@ -41,7 +41,7 @@ public:
     // Copies each slot's value back into the variable its argument names,
     // unless BYVAL, a constant or a read-only variable forbids it. The slot
     // is left empty.
-    void writeBack();
+    void writeBack(const RunContext &run);
     // The slots are no longer needed: the node may reuse them.
     void finish()
     {
@@ -71,10 +71,10 @@ private:
 // The variable a write-back may store into, or null.
 inline VariableExpr *writableVariable(Expression *argument)
 {
-    if (!argument->assignable) // not a plain variable, or BYVAL
+    if (argument->kind != ExpressionKind::Variable)
         return nullptr;
     auto *variable = static_cast<VariableExpr *>(argument);
-    return variable->isConstant || variable->isReadOnly ? nullptr : variable;
+    return variable->byValue || variable->isConstant || variable->isReadOnly ? nullptr : variable;
 }
 
 } // namespace pelorn::interp

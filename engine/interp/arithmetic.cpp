@@ -1,15 +1,16 @@
 // Literals and the arithmetic operators: + - * / % ^^ & | ^ << >>, unary
 // minus and typeof.
-#include "api/channels.h"
 #include "api/exceptions.h"
 #include "interp/array_cursor.h"
 #include "interp/fast_values.h"
+#include "interp/integer_rules.h"
 #include "interp/messages.h"
 #include "interp/operators.h"
 #include "interp/run_support.h"
 #include "interp/string_values.h"
 
 #include <cmath>
+#include <cstdarg>
 #include <cstring>
 
 namespace pelorn::interp {
@@ -19,37 +20,6 @@ namespace {
 constexpr const char *kOperatorNames[] = {"+", "-", "*", "/", "%", "^^", "&", "|", "^", "<<", ">>"};
 
 const char *nameOf(ArithmeticOperator op) { return kOperatorNames[static_cast<int>(op)]; }
-
-// 64-bit two's complement arithmetic that wraps without undefined behaviour.
-int64_t wrapAdd(int64_t a, int64_t b) { return static_cast<int64_t>(static_cast<uint64_t>(a) + static_cast<uint64_t>(b)); }
-int64_t wrapSub(int64_t a, int64_t b) { return static_cast<int64_t>(static_cast<uint64_t>(a) - static_cast<uint64_t>(b)); }
-int64_t wrapMul(int64_t a, int64_t b) { return static_cast<int64_t>(static_cast<uint64_t>(a) * static_cast<uint64_t>(b)); }
-
-// Truncating division; the most negative integer divided by -1 is itself.
-int64_t divide(int64_t a, int64_t b) { return b == -1 ? static_cast<int64_t>(0 - static_cast<uint64_t>(a)) : a / b; }
-// The remainder has the dividend's sign; anything modulo -1 is 0.
-int64_t remainder(int64_t a, int64_t b) { return b == -1 ? 0 : a % b; }
-
-int64_t shiftLeft(int64_t value, uint64_t count)
-{
-    return count >= 64 ? 0 : static_cast<int64_t>(static_cast<uint64_t>(value) << count);
-}
-
-int64_t shiftRight(int64_t value, uint64_t count)
-{
-    if (count >= 64)
-        return value < 0 ? -1 : 0;
-    return value >> count; // arithmetic: the sign bit is copied in
-}
-
-// A negative count shifts the other way by its magnitude.
-int64_t shift(int64_t value, int64_t count, bool left)
-{
-    uint64_t magnitude = count < 0 ? 0 - static_cast<uint64_t>(count) : static_cast<uint64_t>(count);
-    if (count < 0)
-        left = !left;
-    return left ? shiftLeft(value, magnitude) : shiftRight(value, magnitude);
-}
 
 double asDouble(const ScriptValue &v) { return v.type == PELORN_INTEGER ? static_cast<double>(v.u.integer) : v.u.real; }
 
@@ -131,24 +101,26 @@ bool convertToString(ScriptValue &operand, ScriptValue &text)
     return false;
 }
 
-Completion fail(const char *format, const Expression *at)
+// The messages are printf formats ("%%" is a percent sign).
+__attribute__((format(printf, 1, 3))) Completion fail(const char *format, const Expression *at, ...)
 {
-    api::WriteMessage(format, fileOf(at), at->line);
+    va_list arguments;
+    va_start(arguments, at);
+    vreport(fileOf(at), at->line, format, arguments);
+    va_end(arguments);
     return Completion::Failed;
 }
 
 // Addition of two typed, non-boolean operands; consumes both.
 Completion add(const ArithmeticExpr &node, ScriptValue &l, ScriptValue &r, ScriptValue *result)
 {
+    ReleasedAtExit consumedLeft(l), consumedRight(r);
     const Expression *at = node.left;
     int32_t lt = l.type, rt = r.type;
-    if (!joinedLengthFits(l, r) && (lt == PELORN_STRING || lt == PELORN_BYTEARRAY || rt == PELORN_BYTEARRAY)) {
-        drop(l);
-        drop(r);
+    if (!joinedLengthFits(l, r) && (lt == PELORN_STRING || lt == PELORN_BYTEARRAY || rt == PELORN_BYTEARRAY))
         return fail(msg::kJoinTooLong, at);
-    }
     if (lt == PELORN_INTEGER && rt == PELORN_INTEGER) {
-        setInteger(*result, wrapAdd(l.u.integer, r.u.integer));
+        setInteger(*result, integers::add(l.u.integer, r.u.integer));
     } else if (isNumber(l) && isNumber(r)) {
         setFloat(*result, asDouble(l) + asDouble(r));
     } else if (lt == PELORN_STRING && rt == PELORN_STRING) {
@@ -163,39 +135,26 @@ Completion add(const ArithmeticExpr &node, ScriptValue &l, ScriptValue &r, Scrip
                           ? joinBytes(l.u.bytes.data, l.u.bytes.length, rt == PELORN_BYTEARRAY ? r.u.bytes.data : &rightByte,
                                       rt == PELORN_BYTEARRAY ? r.u.bytes.length : 1, *result)
                           : joinBytes(&leftByte, 1, r.u.bytes.data, r.u.bytes.length, *result);
-        if (!joined) {
-            drop(l);
-            drop(r);
+        if (!joined)
             return fail(msg::kJoinNoMemory, at);
-        }
     } else if (lt == PELORN_ARRAY && rt == PELORN_ARRAY) {
         *result = joinArrays(l, r);
     } else if (lt == PELORN_STRING || rt == PELORN_STRING) {
         ScriptValue text = value::empty();
-        if (!convertToString(lt == PELORN_STRING ? r : l, text)) {
-            drop(l);
-            drop(r);
+        ReleasedAtExit converted(text);
+        if (!convertToString(lt == PELORN_STRING ? r : l, text))
             return fail(msg::kAddMismatch, at);
-        }
         ScriptValue &head = lt == PELORN_STRING ? l : text;
         ScriptValue &rest = lt == PELORN_STRING ? text : r;
-        if (!joinedLengthFits(head, rest)) {
-            drop(l);
-            drop(r);
-            drop(text);
+        if (!joinedLengthFits(head, rest))
             return fail(msg::kJoinTooLong, at);
-        }
         concatenate(head, rest);
         *result = head;
         value::setDefaultHooks(*result);
         value::clear(head);
     } else {
-        drop(l);
-        drop(r);
         return fail(lt == rt ? msg::kAddSameType : msg::kAddMismatch, at);
     }
-    drop(l);
-    drop(r);
     return Completion::Normal;
 }
 
@@ -210,19 +169,19 @@ Completion integerOnly(const ArithmeticExpr &node, const ScriptValue &l, const S
             return fail(msg::kModuloNonInteger, at);
         if (b == 0)
             return fail(msg::kDivisionByZero, node.right);
-        setInteger(*result, remainder(a, b));
+        setInteger(*result, integers::remainder(a, b));
         return Completion::Normal;
     case ArithmeticOperator::ShiftLeft:
     case ArithmeticOperator::ShiftRight: {
         bool left = node.op == ArithmeticOperator::ShiftLeft;
         if (!integers)
             return fail(left ? msg::kShiftLeftNonInteger : msg::kShiftRightNonInteger, at);
-        setInteger(*result, shift(a, b, left));
+        setInteger(*result, integers::shift(a, b, left));
         return Completion::Normal;
     }
     default: // & | ^
         if (!integers) {
-            api::WriteMessage(msg::kBitwiseNonInteger, fileOf(at), at->line, nameOf(node.op));
+            report(fileOf(at), at->line, msg::kBitwiseNonInteger, nameOf(node.op));
             return Completion::Failed;
         }
         int64_t n = node.op == ArithmeticOperator::BitAnd  ? (a & b)
@@ -242,20 +201,20 @@ Completion numeric(const ArithmeticExpr &node, const ScriptValue &l, const Scrip
     if (l.type == PELORN_BYTEARRAY || r.type == PELORN_BYTEARRAY)
         return fail(msg::kOnlyPlusBytes, at);
     if (!isNumber(l) || !isNumber(r)) {
-        api::WriteMessage(msg::kUnsupportedOperand, fileOf(at), at->line, nameOf(node.op));
+        report(fileOf(at), at->line, msg::kUnsupportedOperand, nameOf(node.op));
         return Completion::Failed;
     }
     bool integers = l.type == PELORN_INTEGER && r.type == PELORN_INTEGER;
     switch (node.op) {
     case ArithmeticOperator::Subtract:
         if (integers)
-            setInteger(*result, wrapSub(l.u.integer, r.u.integer));
+            setInteger(*result, integers::subtract(l.u.integer, r.u.integer));
         else
             setFloat(*result, asDouble(l) - asDouble(r));
         return Completion::Normal;
     case ArithmeticOperator::Multiply:
         if (integers)
-            setInteger(*result, wrapMul(l.u.integer, r.u.integer));
+            setInteger(*result, integers::multiply(l.u.integer, r.u.integer));
         else
             setFloat(*result, asDouble(l) * asDouble(r));
         return Completion::Normal;
@@ -263,7 +222,7 @@ Completion numeric(const ArithmeticExpr &node, const ScriptValue &l, const Scrip
         if (r.type == PELORN_INTEGER ? r.u.integer == 0 : r.u.real == 0.0)
             return fail(msg::kDivisionByZero, at);
         if (integers)
-            setInteger(*result, divide(l.u.integer, r.u.integer));
+            setInteger(*result, integers::divide(l.u.integer, r.u.integer));
         else
             setFloat(*result, asDouble(l) / asDouble(r));
         return Completion::Normal;
@@ -284,39 +243,10 @@ Completion numeric(const ArithmeticExpr &node, const ScriptValue &l, const Scrip
 
 namespace {
 
-// The common case, two integers, without the checks that cannot apply.
-// False when the operator needs the general path (for its messages).
-bool integerShortcut(ArithmeticOperator op, int64_t a, int64_t b, int64_t &out)
-{
-    switch (op) {
-    case ArithmeticOperator::Add:
-        out = wrapAdd(a, b);
-        return true;
-    case ArithmeticOperator::Subtract:
-        out = wrapSub(a, b);
-        return true;
-    case ArithmeticOperator::Multiply:
-        out = wrapMul(a, b);
-        return true;
-    case ArithmeticOperator::Divide:
-        if (b == 0)
-            return false;
-        out = divide(a, b);
-        return true;
-    case ArithmeticOperator::Modulo:
-        if (b == 0)
-            return false;
-        out = remainder(a, b);
-        return true;
-    default:
-        return false;
-    }
-}
-
 bool integerShortcut(ArithmeticOperator op, int64_t a, int64_t b, ScriptValue *result)
 {
     int64_t n;
-    if (!integerShortcut(op, a, b, n))
+    if (!foldIntegers(op, a, b, n))
         return false;
     setInteger(*result, n);
     return true;
@@ -334,10 +264,10 @@ Completion combine(const ArithmeticExpr &node, ScriptValue &l, ScriptValue &r, S
     }
     Completion c;
     if (l.type == PELORN_UNDEFINED) {
-        api::WriteMessage(msg::kLeftUntyped, fileOf(at), at->line, nameOf(node.op));
+        report(fileOf(at), at->line, msg::kLeftUntyped, nameOf(node.op));
         c = Completion::Failed;
     } else if (r.type == PELORN_UNDEFINED) {
-        api::WriteMessage(msg::kRightUntyped, fileOf(at), at->line, nameOf(node.op));
+        report(fileOf(at), at->line, msg::kRightUntyped, nameOf(node.op));
         c = Completion::Failed;
     } else if (l.type == PELORN_BOOLEAN || r.type == PELORN_BOOLEAN) {
         c = fail(msg::kArithmeticBoolean, at);
@@ -351,17 +281,11 @@ Completion combine(const ArithmeticExpr &node, ScriptValue &l, ScriptValue &r, S
     return c;
 }
 
-bool ArithmeticExpr::peekIntegerNode(int64_t &out) const
-{
-    int64_t a, b;
-    return peekInteger(left, a) && peekInteger(right, b) && integerShortcut(op, a, b, out);
-}
-
 Completion ArithmeticExpr::evaluate(RunContext &run, ScriptValue *result)
 {
     // Integer variables, literals and arithmetic over them: read where they are.
     int64_t n;
-    if (folds == kFoldsInteger && peekIntegerNode(n)) {
+    if (foldable && peekIntegerNode(run, n)) {
         setInteger(*result, n);
         return Completion::Normal;
     }
@@ -396,7 +320,7 @@ Completion NegateExpr::evaluate(RunContext &run, ScriptValue *result)
     }
     switch (v.type) {
     case PELORN_INTEGER:
-        setInteger(*result, static_cast<int64_t>(0 - static_cast<uint64_t>(v.u.integer)));
+        setInteger(*result, integers::negate(v.u.integer));
         break;
     case PELORN_FLOAT:
         setFloat(*result, -v.u.real);

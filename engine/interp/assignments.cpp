@@ -1,10 +1,10 @@
 // Assignment to variables: =, the compound forms, ++ and --, and property
 // assignment. Element assignment is in element_assignments.cpp.
-#include "api/channels.h"
 #include "api/exceptions.h"
 #include "interp/array_cursor.h"
 #include "interp/compound_operators.h"
 #include "interp/fast_values.h"
+#include "interp/integer_rules.h"
 #include "interp/messages.h"
 #include "interp/operators.h"
 #include "interp/run_support.h"
@@ -14,30 +14,11 @@ namespace pelorn::interp {
 
 namespace {
 
-enum Shape : uint8_t {
-    kUnclassified = 0,
-    kPlain,      // x = e
-    kSelfAppend, // x = x + e, e unable to change x: may append in place
-};
-
 // A value made by the engine, with no hooks of a module's.
 bool isEngineValue(const ScriptValue &v)
 {
     return v.getProperty == GetField && v.setProperty == SetField && v.release == nullptr && v.copy == nullptr &&
            v.freeBlock == nullptr;
-}
-
-uint8_t classify(const AssignStatement &s)
-{
-    if (s.target->isConstant || s.target->isReadOnly)
-        return kPlain;
-    auto *sum = dynamic_cast<const ArithmeticExpr *>(s.value);
-    if (sum == nullptr || sum->op != ArithmeticOperator::Add)
-        return kPlain;
-    auto *left = dynamic_cast<const VariableExpr *>(sum->left);
-    if (left == nullptr || left->binding != s.target->binding || !isPure(sum->right))
-        return kPlain;
-    return kSelfAppend;
 }
 
 } // namespace
@@ -48,28 +29,26 @@ namespace {
 // runs without this one's stack frame.
 [[gnu::noinline]] Completion assignEvaluated(AssignStatement &s, RunContext &run)
 {
-    if (s.shape == kUnclassified)
-        s.shape = classify(s);
     VariableExpr *target = s.target;
     Expression *value = s.value;
-    ScriptValue &stored = *target->binding;
+    ScriptValue &stored = target->ref(run);
     ScriptValue v = value::empty();
-    if (s.shape == kSelfAppend && (stored.type == PELORN_STRING || stored.type == PELORN_ARRAY) &&
+    if (s.selfAppend && (stored.type == PELORN_STRING || stored.type == PELORN_ARRAY) &&
         isEngineValue(stored)) {
         // x = x + e would copy x, link e behind the copy and drop the old
         // x; linking e behind x itself gives the same value.
         auto *sum = static_cast<ArithmeticExpr *>(value);
-        const ScriptValue *piece = sum->right->leaf;
+        const ScriptValue *piece = leafOf(run, sum->right);
         if (stored.type == PELORN_STRING && piece != nullptr && piece != &stored && piece->type == PELORN_STRING &&
             piece->copy == nullptr && piece->release == nullptr && copiedInPlace(*piece)) {
             // A string variable or literal: its text is copied straight
             // from where it is, without a copy of the value.
             if (!joinedLengthFits(stored, *piece)) {
-                api::WriteMessage(msg::kJoinTooLong, fileOf(sum), sum->line);
+                report(fileOf(sum), sum->line, msg::kJoinTooLong);
                 return Completion::Failed;
             }
             if (!appendInPlace(stored, *piece)) {
-                api::WriteMessage(msg::kJoinNoMemory, fileOf(sum->left), sum->left->line);
+                report(fileOf(sum->left), sum->left->line, msg::kJoinNoMemory);
                 return Completion::Failed;
             }
             return Completion::Normal;
@@ -83,7 +62,7 @@ namespace {
         if (right.type == stored.type && stored.type == PELORN_STRING) {
             if (!joinedLengthFits(stored, right)) {
                 drop(right);
-                api::WriteMessage(msg::kJoinTooLong, fileOf(sum), sum->line);
+                report(fileOf(sum), sum->line, msg::kJoinTooLong);
                 return Completion::Failed;
             }
             if (!copiedInPlace(right)) {
@@ -93,7 +72,7 @@ namespace {
             bool appended = appendInPlace(stored, right);
             drop(right);
             if (!appended) {
-                api::WriteMessage(msg::kJoinNoMemory, fileOf(sum->left), sum->left->line);
+                report(fileOf(sum->left), sum->left->line, msg::kJoinNoMemory);
                 return Completion::Failed;
             }
             return Completion::Normal;
@@ -118,17 +97,17 @@ namespace {
         }
     }
     if (v.type == PELORN_UNDEFINED) {
-        api::WriteMessage(msg::kAssignUntyped, fileOf(value), value->line, target->name.c_str());
+        report(fileOf(value), value->line, msg::kAssignUntyped, target->name.c_str());
         return Completion::Failed;
     }
     if (target->isConstant && !s.declaration) {
         drop(v);
-        api::WriteMessage(msg::kAssignConstant, fileOf(target), target->line, target->name.c_str());
+        report(fileOf(target), target->line, msg::kAssignConstant, target->name.c_str());
         return Completion::Failed;
     }
     if (target->isReadOnly) {
         drop(v);
-        api::WriteMessage(msg::kAssignReadOnly, fileOf(target), target->line, target->name.c_str());
+        report(fileOf(target), target->line, msg::kAssignReadOnly, target->name.c_str());
         return Completion::Failed;
     }
     moveValue(v, stored);
@@ -139,10 +118,10 @@ namespace {
 
 Completion AssignStatement::execute(RunContext &run)
 {
-    ScriptValue &stored = *target->binding;
+    ScriptValue &stored = target->ref(run);
     int64_t n;
     if (!target->isConstant && !target->isReadOnly && stored.release == nullptr && isScalar(stored.type) &&
-        peekInteger(value, n)) {
+        peekInteger(run, value, n)) {
         // Integer arithmetic over integers straight into a scalar variable.
         setInteger(stored, n);
         return Completion::Normal;
@@ -169,30 +148,28 @@ Completion CompoundAssignStatement::execute(RunContext &run)
         problem = msg::kCompoundConstant;
     } else if (target->isReadOnly) {
         problem = msg::kCompoundReadOnly;
-    } else if (!compoundCompatible(*target->binding, right)) {
+    } else if (!compoundCompatible(target->ref(run), right)) {
         problem = msg::kCompoundTypeDiffers;
         at = value;
     }
     if (problem != nullptr) {
         drop(right);
-        api::WriteMessage(problem, fileOf(at), at->line, opName, name);
+        report(fileOf(at), at->line, problem, opName, name);
         return Completion::Failed;
     }
-    return applyCompound(op, *target->binding, right, name, value) ? Completion::Normal : Completion::Failed;
+    return applyCompound(op, target->ref(run), right, name, value) ? Completion::Normal : Completion::Failed;
 }
 
-Completion IncrementStatement::execute(RunContext &)
+Completion IncrementStatement::execute(RunContext &run)
 {
     // Neither the constant nor the read-only flag is tested here.
-    ScriptValue &stored = *target->binding;
+    ScriptValue &stored = target->ref(run);
     const char *opName = increment ? "++" : "--";
     if (stored.type != PELORN_INTEGER) {
-        api::WriteMessage(stored.type == PELORN_UNDEFINED ? msg::kIncrementUntyped : msg::kIncrementNotInteger,
-                          fileOf(target), target->line, target->name.c_str(), opName);
+        report(fileOf(target), target->line, stored.type == PELORN_UNDEFINED ? msg::kIncrementUntyped : msg::kIncrementNotInteger, target->name.c_str(), opName);
         return Completion::Failed;
     }
-    auto n = static_cast<uint64_t>(stored.u.integer);
-    stored.u.integer = static_cast<int64_t>(increment ? n + 1 : n - 1);
+    stored.u.integer = increment ? integers::add(stored.u.integer, 1) : integers::subtract(stored.u.integer, 1);
     return Completion::Normal;
 }
 
@@ -207,19 +184,19 @@ Completion PropertyAssignStatement::execute(RunContext &run)
     const char *file = fileOf(target);
     const char *name = target->name.c_str();
     const char *propertyName = property.c_str();
-    ScriptValue &stored = *target->binding;
+    ScriptValue &stored = target->ref(run);
     const char *problem = target->isConstant       ? msg::kCompoundConstant
                           : target->isReadOnly     ? msg::kCompoundReadOnly
                           : v.type == PELORN_UNDEFINED ? msg::kCompoundUntyped
                                                        : nullptr;
     if (problem != nullptr) {
         drop(v);
-        api::WriteMessage(problem, file, target->line, "=", name);
+        report(file, target->line, problem, "=", name);
         return Completion::Failed;
     }
     if (stored.setProperty == nullptr) {
         drop(v);
-        api::WriteMessage(msg::kPropertyNoHook, file, target->line, propertyName, name);
+        report(file, target->line, msg::kPropertyNoHook, propertyName, name);
         return Completion::Failed;
     }
     if (stored.setProperty != SetField) // a module's hook runs in the directory of the run
@@ -234,7 +211,7 @@ Completion PropertyAssignStatement::execute(RunContext &run)
             text = msg::kUnknownText;
         drop(thrown.value);
         drop(v);
-        api::WriteMessage(msg::kPropertySetThrew, file, target->line, propertyName, name, text.c_str());
+        report(file, target->line, msg::kPropertySetThrew, propertyName, name, text.c_str());
         return Completion::Failed;
     }
     if (stored.setProperty != SetField)
@@ -244,13 +221,13 @@ Completion PropertyAssignStatement::execute(RunContext &run)
     case 0:
         return Completion::Normal;
     case 1:
-        api::WriteMessage(msg::kPropertyUnknown, file, target->line, propertyName, name);
+        report(file, target->line, msg::kPropertyUnknown, propertyName, name);
         break;
     case 2:
-        api::WriteMessage(msg::kPropertyReadOnly, file, target->line, propertyName, name);
+        report(file, target->line, msg::kPropertyReadOnly, propertyName, name);
         break;
     default:
-        api::WriteMessage(msg::kPropertyIncompatible, file, target->line, propertyName, name);
+        report(file, target->line, msg::kPropertyIncompatible, propertyName, name);
         break;
     }
     return Completion::Failed;

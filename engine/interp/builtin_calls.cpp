@@ -45,7 +45,7 @@ Completion callBuiltin(RunContext &run, Arguments &nodeArguments, const char *na
         value::forgetPositions();
     run.directory.want(saved);
     if (code == 0) {
-        arguments.writeBack();
+        arguments.writeBack(run);
         return Completion::Normal;
     }
     if (threw && !copied)

@@ -1,38 +1,27 @@
-// Saving and restoring routine variables in the call-stack area.
+// Frames left open by failed runs.
 #include "interp/call_stack.h"
 
-#include "front/symbols.h"
-#include "interp/fast_values.h"
-#include "value/value.h"
+#include "value/symbol_entries.h"
 
 namespace pelorn::interp {
 
-namespace {
-
-FrameLink *previousOf(FrameLink *link)
+void releaseOpenFrames(CallStackArea &area)
 {
-    if (link->distanceToPrevious == 0)
-        return nullptr;
-    return reinterpret_cast<FrameLink *>(reinterpret_cast<uint8_t *>(link) - link->distanceToPrevious);
-}
-
-} // namespace
-
-void releaseOpenFrames(RoutineDefinition &routine)
-{
-    for (auto *link = static_cast<FrameLink *>(routine.frames); link != nullptr; link = previousOf(link)) {
-        SavedVariable *saved = savedOf(link, routine);
-        for (uint32_t i = 0; i < routine.symbolCount; ++i)
-            drop(saved[i].value);
+    while (area.top != 0) {
+        auto *link = reinterpret_cast<FrameLink *>(area.base + area.top - 1);
+        // The slots start 80 * s bytes before the link.
+        auto *slots = reinterpret_cast<ScriptValue *>(reinterpret_cast<uint8_t *>(link) -
+                                                kFrameBytesPerSymbol * link->slots);
+        for (uint32_t i = 0; i < link->slots; ++i)
+            drop(slots[i]);
+        area.top = link->previous;
     }
-    routine.frames = nullptr;
 }
 
 RoutineDefinition::~RoutineDefinition()
 {
-    releaseOpenFrames(*this);
     delete body;
-    front::releaseSymbolList(symbols);
+    value::releaseSymbolList(symbols);
 }
 
 } // namespace pelorn::interp

@@ -1,10 +1,11 @@
-// The call-stack area of a script: where a routine call saves the values
-// its routine's variables held, so that each call gets fresh parameters
-// and locals, and gives them back when the call ends.
+// The call-stack area of a script: every call of a routine with symbols
+// takes a frame there, one value slot per symbol (its parameters and
+// locals), which the routine's variable nodes address directly.
 //
-// A call of a routine with s symbols takes 80 * s + 8 bytes: one saved
-// variable per symbol, then a frame link. A routine's active calls form a
-// chain through the links, newest first, headed by RoutineDefinition::frames.
+// A call of a routine with s symbols takes 80 * s + 8 bytes, the measure
+// that fixes how deep scripts may recurse: s slots of 72 bytes, 8 bytes
+// per symbol left unused, then the frame link. Open frames form a chain
+// through their links, newest on top.
 #pragma once
 
 #include "interp/fast_values.h"
@@ -16,73 +17,67 @@
 
 namespace pelorn::interp {
 
-// A symbol's value as it was before the call, and the symbol it belongs to.
-struct SavedVariable {
-    ScriptValue value;
-    SymbolEntry *symbol;
-};
-static_assert(sizeof(SavedVariable) == 80);
-
-// Closes a frame: the distance back to the routine's previous frame link
-// (0 when there is none). The saved variables lie just before the link.
+// Closes a frame: where the previous open frame's link is (its offset in
+// the area plus one; 0 when there is none) and how many slots this one has.
 struct FrameLink {
-    uint64_t distanceToPrevious;
+    uint32_t previous;
+    uint32_t slots;
 };
 static_assert(sizeof(FrameLink) == 8);
 
-inline size_t frameSize(uint32_t symbols) { return sizeof(SavedVariable) * symbols + sizeof(FrameLink); }
+constexpr size_t kFrameBytesPerSymbol = 80;
 
-inline SavedVariable *savedOf(FrameLink *link, const RoutineDefinition &routine)
-{
-    return reinterpret_cast<SavedVariable *>(link) - routine.symbolCount;
-}
+inline size_t frameSize(uint32_t symbols) { return kFrameBytesPerSymbol * symbols + sizeof(FrameLink); }
 
 // Every script call opens and closes a frame: both are inline.
 
-// Saves the routine's variables (each symbol is left without a value) and
-// links the frame as the routine's newest. False, with nothing moved, when
-// the frame would reach the end of the area.
-inline bool openFrame(CallStackArea &area, RoutineDefinition &routine)
+// The empty slots of the next frame, on top of the area, not open yet:
+// they may be filled first. Null when the frame would reach the end of
+// the area.
+inline ScriptValue *nextFrame(CallStackArea &area, uint32_t symbols)
 {
-    size_t size = frameSize(routine.symbolCount);
-    if (area.fill + size >= area.size)
-        return false;
-    auto *saved = reinterpret_cast<SavedVariable *>(area.base + area.fill);
-    for (SymbolEntry *symbol = routine.symbols; symbol != nullptr; symbol = symbol->next, ++saved) {
-        saved->symbol = symbol;
-        if (symbol->kind == PELORN_SYM_VARIABLE) {
-            saved->value = symbol->c.value;
-            value::clear(symbol->c.value);
-        } else {
-            value::clear(saved->value);
-        }
-    }
-    auto *link = reinterpret_cast<FrameLink *>(saved);
-    auto *previous = static_cast<uint8_t *>(routine.frames);
-    link->distanceToPrevious = previous != nullptr ? static_cast<uint64_t>(reinterpret_cast<uint8_t *>(link) - previous) : 0;
-    routine.frames = link;
-    area.fill += size;
-    return true;
+    if (area.fill + frameSize(symbols) >= area.size)
+        return nullptr;
+    auto *slots = reinterpret_cast<ScriptValue *>(area.base + area.fill);
+    for (uint32_t i = 0; i < symbols; ++i)
+        value::clear(slots[i]);
+    return slots;
 }
 
-// Gives the routine's variables back the values its newest frame saved
-// (their current values are released), unlinks the frame and returns its
-// bytes to the area.
-inline void closeFrame(CallStackArea &area, RoutineDefinition &routine)
+// Opens the frame nextFrame gave.
+inline void pushFrame(CallStackArea &area, uint32_t symbols)
 {
-    auto *link = static_cast<FrameLink *>(routine.frames);
-    SavedVariable *first = savedOf(link, routine);
-    SavedVariable *saved = first;
-    for (SymbolEntry *symbol = routine.symbols; symbol != nullptr; symbol = symbol->next, ++saved) {
-        if (symbol->kind != PELORN_SYM_VARIABLE)
-            continue;
-        drop(symbol->c.value);
-        symbol->c.value = saved->value;
-    }
-    routine.frames = link->distanceToPrevious == 0 ? nullptr : reinterpret_cast<uint8_t *>(link) - link->distanceToPrevious;
-    area.fill = static_cast<size_t>(reinterpret_cast<uint8_t *>(first) - area.base);
+    size_t size = frameSize(symbols);
+    size_t linkOffset = area.fill + size - sizeof(FrameLink);
+    auto *link = reinterpret_cast<FrameLink *>(area.base + linkOffset);
+    link->previous = area.top;
+    link->slots = symbols;
+    area.top = static_cast<uint32_t>(linkOffset + 1);
+    area.fill += size;
 }
-// Releases the values saved in frames still open (a failed run leaves them).
-void releaseOpenFrames(RoutineDefinition &routine);
+
+// Opens a frame of empty slots on top of the area. Null, with nothing
+// done, when the frame would reach the end of the area.
+inline ScriptValue *openFrame(CallStackArea &area, uint32_t symbols)
+{
+    ScriptValue *slots = nextFrame(area, symbols);
+    if (slots != nullptr)
+        pushFrame(area, symbols);
+    return slots;
+}
+
+// Releases the values of the newest frame and gives its bytes back.
+inline void closeFrame(CallStackArea &area, ScriptValue *slots, uint32_t symbols)
+{
+    for (uint32_t i = 0; i < symbols; ++i)
+        drop(slots[i]);
+    auto *link = reinterpret_cast<FrameLink *>(area.base + area.top - 1);
+    area.top = link->previous;
+    area.fill = static_cast<size_t>(reinterpret_cast<uint8_t *>(slots) - area.base);
+}
+
+// Releases the values of the frames still open (a failed run leaves them;
+// their bytes stay taken, as the area's fill says).
+void releaseOpenFrames(CallStackArea &area);
 
 } // namespace pelorn::interp

@@ -1,5 +1,4 @@
 // Comparisons, and, or, not.
-#include "api/channels.h"
 #include "interp/fast_values.h"
 #include "interp/messages.h"
 #include "interp/operators.h"
@@ -85,7 +84,7 @@ bool compare(ConditionOperator op, const ScriptValue &l, const ScriptValue &r, c
         bool numbers = (l.type == PELORN_INTEGER || l.type == PELORN_FLOAT) &&
                        (r.type == PELORN_INTEGER || r.type == PELORN_FLOAT);
         if (!numbers) {
-            api::WriteMessage(msg::kCompareMixedTypes, fileOf(at), at->line);
+            report(fileOf(at), at->line, msg::kCompareMixedTypes);
             return false;
         }
         double a = l.type == PELORN_INTEGER ? static_cast<double>(l.u.integer) : l.u.real;
@@ -105,14 +104,14 @@ bool compare(ConditionOperator op, const ScriptValue &l, const ScriptValue &r, c
         return true;
     case PELORN_BOOLEAN:
         if (!isEquality(op)) {
-            api::WriteMessage(msg::kBooleanOrder, fileOf(at), at->line, nameOf(op));
+            report(fileOf(at), at->line, msg::kBooleanOrder, nameOf(op));
             return false;
         }
         truth = order(op, l.u.boolean, r.u.boolean);
         return true;
     case PELORN_BYTEARRAY: {
         if (!isEquality(op)) {
-            api::WriteMessage(msg::kBytesOrder, fileOf(at), at->line, nameOf(op));
+            report(fileOf(at), at->line, msg::kBytesOrder, nameOf(op));
             return false;
         }
         int32_t n = l.u.bytes.length;
@@ -122,7 +121,7 @@ bool compare(ConditionOperator op, const ScriptValue &l, const ScriptValue &r, c
         return true;
     }
     default:
-        api::WriteMessage(msg::kCompareUnsupported, fileOf(at), at->line);
+        report(fileOf(at), at->line, msg::kCompareUnsupported);
         return false;
     }
 }
@@ -153,19 +152,10 @@ int compareStrings(const ScriptValue &left, const ScriptValue &right)
     }
 }
 
-bool ConditionExpr::peekTruth(bool &out) const
-{
-    int64_t a, b;
-    if (!peekInteger(left, a) || !peekInteger(right, b))
-        return false;
-    out = order(op, a, b);
-    return true;
-}
-
 Completion ConditionExpr::evaluate(RunContext &run, ScriptValue *result)
 {
     bool known;
-    if (folds == kFoldsTruth && peekTruth(known)) {
+    if (foldable && peekTruth(run, known)) {
         setBoolean(*result, known);
         return Completion::Normal;
     }
@@ -175,17 +165,18 @@ Completion ConditionExpr::evaluate(RunContext &run, ScriptValue *result)
         drop(l);
         return c;
     }
-    if (l.type == PELORN_INTEGER && op <= ConditionOperator::LessEqual && right->leaf != nullptr &&
-        right->leaf->type == PELORN_INTEGER && right->leaf->copy == nullptr) {
+    const ScriptValue *rightLeaf = op <= ConditionOperator::LessEqual ? leafOf(run, right) : nullptr;
+    if (l.type == PELORN_INTEGER && rightLeaf != nullptr && rightLeaf->type == PELORN_INTEGER &&
+        rightLeaf->copy == nullptr) {
         // Comparing with an integer variable or literal: nothing to release.
-        setBoolean(*result, order(op, l.u.integer, right->leaf->u.integer));
+        setBoolean(*result, order(op, l.u.integer, rightLeaf->u.integer));
         drop(l);
         return Completion::Normal;
     }
     if (op == ConditionOperator::Not) {
         if (!hasTruth(l)) {
             drop(l);
-            api::WriteMessage(msg::kNotType, fileOf(left), left->line);
+            report(fileOf(left), left->line, msg::kNotType);
             return Completion::Failed;
         }
         bool truth = truthOf(l);
@@ -194,7 +185,7 @@ Completion ConditionExpr::evaluate(RunContext &run, ScriptValue *result)
         return Completion::Normal;
     }
     if (l.type == PELORN_UNDEFINED) {
-        api::WriteMessage(msg::kConditionUntyped, fileOf(left), left->line);
+        report(fileOf(left), left->line, msg::kConditionUntyped);
         return Completion::Failed;
     }
     bool logic = op == ConditionOperator::And || op == ConditionOperator::Or;
@@ -216,11 +207,11 @@ Completion ConditionExpr::evaluate(RunContext &run, ScriptValue *result)
     bool truth = false;
     bool ok = true;
     if (r.type == PELORN_UNDEFINED) {
-        api::WriteMessage(msg::kConditionUntyped, fileOf(left), left->line);
+        report(fileOf(left), left->line, msg::kConditionUntyped);
         ok = false;
     } else if (logic) {
         if (l.type != PELORN_BOOLEAN || r.type != PELORN_BOOLEAN) {
-            api::WriteMessage(msg::kLogicNonBoolean, fileOf(left), left->line, nameOf(op));
+            report(fileOf(left), left->line, msg::kLogicNonBoolean, nameOf(op));
             ok = false;
         } else {
             bool a = l.u.boolean != 0, b = r.u.boolean != 0;

@@ -51,6 +51,9 @@ struct RunContext {
     // The result record of the innermost running function call; null in
     // procedures and the main block. `return` evaluates straight into it.
     ScriptValue *returnSlot = nullptr;
+    // The value slots of the innermost running routine call (its
+    // parameters and locals); null in the main block.
+    ScriptValue *frame = nullptr;
     DirectoryTracker directory;
 };
 

@@ -1,9 +1,9 @@
 // The compound operators on stored values.
 #include "interp/compound_operators.h"
 
-#include "api/channels.h"
 #include "interp/array_cursor.h"
 #include "interp/fast_values.h"
+#include "interp/integer_rules.h"
 #include "interp/messages.h"
 #include "interp/run_support.h"
 #include "interp/string_values.h"
@@ -17,23 +17,21 @@ namespace {
 
 constexpr const char *kCompoundNames[] = {"+=", "-=", "*=", "/=", "%="};
 
-int64_t wrap(uint64_t n) { return static_cast<int64_t>(n); }
-
 bool incompatible(CompoundOperator op, const char *variable, const Expression *at)
 {
-    api::WriteMessage(msg::kCompoundIncompatible, fileOf(at), at->line, compoundName(op), variable);
+    report(fileOf(at), at->line, msg::kCompoundIncompatible, compoundName(op), variable);
     return false;
 }
 
 bool noMemoryForJoin(const Expression *at)
 {
-    api::WriteMessage(msg::kJoinNoMemory, fileOf(at), at->line);
+    report(fileOf(at), at->line, msg::kJoinNoMemory);
     return false;
 }
 
 bool divisionByZero(const Expression *at)
 {
-    api::WriteMessage(msg::kDivisionByZero, fileOf(at), at->line);
+    report(fileOf(at), at->line, msg::kDivisionByZero);
     return false;
 }
 
@@ -134,10 +132,10 @@ bool applyCompound(CompoundOperator op, ScriptValue &stored, ScriptValue &right,
     switch (op) {
     case CompoundOperator::Add:
         if ((stored.type == PELORN_STRING || stored.type == PELORN_BYTEARRAY) && !joinedLengthFits(stored, right)) {
-            api::WriteMessage(msg::kJoinTooLong, fileOf(at), at->line);
+            report(fileOf(at), at->line, msg::kJoinTooLong);
             ok = false;
         } else if (integer)
-            stored.u.integer = wrap(static_cast<uint64_t>(a) + static_cast<uint64_t>(b));
+            stored.u.integer = integers::add(a, b);
         else if (real)
             stored.u.real += right.u.real;
         else if (stored.type == PELORN_STRING && isEngineString(stored) && copiedInPlace(right))
@@ -155,8 +153,7 @@ bool applyCompound(CompoundOperator op, ScriptValue &stored, ScriptValue &right,
     case CompoundOperator::Multiply: {
         bool minus = op == CompoundOperator::Subtract;
         if (integer)
-            stored.u.integer = minus ? wrap(static_cast<uint64_t>(a) - static_cast<uint64_t>(b))
-                                     : wrap(static_cast<uint64_t>(a) * static_cast<uint64_t>(b));
+            stored.u.integer = minus ? integers::subtract(a, b) : integers::multiply(a, b);
         else if (real)
             stored.u.real = minus ? stored.u.real - right.u.real : stored.u.real * right.u.real;
         else
@@ -169,10 +166,8 @@ bool applyCompound(CompoundOperator op, ScriptValue &stored, ScriptValue &right,
         if (integer) {
             if (b == 0)
                 ok = divisionByZero(at);
-            else if (b == -1) // the most negative integer / -1 is itself; % -1 is 0
-                stored.u.integer = divide ? wrap(0 - static_cast<uint64_t>(a)) : 0;
             else
-                stored.u.integer = divide ? a / b : a % b;
+                stored.u.integer = divide ? integers::divide(a, b) : integers::remainder(a, b);
         } else if (real && divide) {
             if (right.u.real == 0.0)
                 ok = divisionByZero(at);

@@ -65,7 +65,7 @@ Completion TryStatement::execute(RunContext &run)
     }
     // Every call between the raise and here has closed its frame and
     // restored the directory on its way out.
-    bool caught = handOver(run.transfer.value, *catchVariable->binding);
+    bool caught = handOver(run.transfer.value, catchVariable->ref(run));
     run.transfer.hasValue = false;
     if (!caught)
         return Completion::Failed;

@@ -1,6 +1,5 @@
 // Assignment to elements: x[i]...[k] = e and x[i]...[k] op= e, for arrays,
 // byte arrays and strings.
-#include "api/channels.h"
 #include "interp/array_cursor.h"
 #include "interp/compound_operators.h"
 #include "interp/fast_values.h"
@@ -47,34 +46,33 @@ uint64_t sizeOf(const ScriptValue &v)
 
 // Follows the indexes from the variable. The compound form has messages
 // of its own and tests the variable's flags after each bounds check.
-bool walk(const VariableExpr &target, ScratchValues &indexes, bool compound, Destination &out)
+bool walk(const RunContext &run, const VariableExpr &target, ScratchValues &indexes, bool compound, Destination &out)
 {
     const char *file = fileOf(&target);
     const char *name = target.name.c_str();
-    ScriptValue *current = target.binding;
+    ScriptValue *current = &target.ref(run);
     for (size_t i = 0; i < indexes.size(); ++i) {
         int32_t type = current->type;
         if (type != PELORN_BYTEARRAY && type != PELORN_ARRAY && type != PELORN_STRING) {
-            api::WriteMessage(compound ? msg::kElementNotArrayLike : msg::kElementNotArray, file, target.line);
+            report(file, target.line, compound ? msg::kElementNotArrayLike : msg::kElementNotArray);
             return false;
         }
         if (indexes[i].type != PELORN_INTEGER) {
-            api::WriteMessage(msg::kIndexNotInteger, file, target.line);
+            report(file, target.line, msg::kIndexNotInteger);
             return false;
         }
         auto index = static_cast<uint64_t>(indexes[i].u.integer); // negative ones are out of bounds
         uint64_t size = sizeOf(*current);
         if (index >= size) {
             if (compound)
-                api::WriteMessage(msg::kElementOutOfBoundsDetailed, file, target.line, name,
+                report(file, target.line, msg::kElementOutOfBoundsDetailed, name,
                                   static_cast<unsigned long long>(index), static_cast<unsigned long long>(size));
             else
-                api::WriteMessage(msg::kElementOutOfBounds, file, target.line, name);
+                report(file, target.line, msg::kElementOutOfBounds, name);
             return false;
         }
         if (compound && (target.isConstant || target.isReadOnly)) {
-            api::WriteMessage(target.isConstant ? msg::kElementCompoundConstant : msg::kElementCompoundReadOnly, file,
-                              target.line, name);
+            report(file, target.line, target.isConstant ? msg::kElementCompoundConstant : msg::kElementCompoundReadOnly, name);
             return false;
         }
         if (type == PELORN_ARRAY) {
@@ -82,7 +80,7 @@ bool walk(const VariableExpr &target, ScratchValues &indexes, bool compound, Des
             continue;
         }
         if (i + 1 < indexes.size()) {
-            api::WriteMessage(msg::kTooManyIndexes, file, target.line, name);
+            report(file, target.line, msg::kTooManyIndexes, name);
             return false;
         }
         out = Destination{current, index, nullptr};
@@ -127,7 +125,7 @@ Completion evaluateValue(RunContext &run, Expression *valueExpression, const Var
     Completion c = evaluateInto(run, valueExpression, v);
     if (c != Completion::Normal)
         return c;
-    if (!isPure(valueExpression) && !walk(target, indexes, compound, d))
+    if (!valueExpression->pure && !walk(run, target, indexes, compound, d))
         return Completion::Failed;
     return Completion::Normal;
 }
@@ -141,12 +139,11 @@ Completion ElementAssignStatement::execute(RunContext &run)
     if (c != Completion::Normal)
         return c;
     if (target->isConstant || target->isReadOnly) {
-        api::WriteMessage(target->isConstant ? msg::kElementConstant : msg::kElementReadOnly, fileOf(target),
-                          target->line, target->name.c_str());
+        report(fileOf(target), target->line, target->isConstant ? msg::kElementConstant : msg::kElementReadOnly, target->name.c_str());
         return Completion::Failed;
     }
     Destination d;
-    if (!walk(*target, ix, false, d))
+    if (!walk(run, *target, ix, false, d))
         return Completion::Failed;
     ScriptValue v = value::empty();
     c = evaluateValue(run, value, *target, ix, false, d, v);
@@ -162,12 +159,12 @@ Completion ElementAssignStatement::execute(RunContext &run)
     drop(v);
     if (!ok) {
         const Expression *at = bytes ? value : static_cast<const Expression *>(target);
-        api::WriteMessage(msg::kElementValueType, fileOf(at), at->line);
+        report(fileOf(at), at->line, msg::kElementValueType);
         return Completion::Failed;
     }
     uint8_t *slot = slotOf(d);
     if (slot == nullptr) {
-        api::WriteMessage(msg::kElementOutOfBounds, fileOf(target), target->line, target->name.c_str());
+        report(fileOf(target), target->line, msg::kElementOutOfBounds, target->name.c_str());
         return Completion::Failed;
     }
     *slot = byte; // a string keeps its length
@@ -183,7 +180,7 @@ Completion ElementCompoundAssignStatement::execute(RunContext &run)
     if (c != Completion::Normal)
         return c;
     Destination d;
-    if (!walk(*target, ix, true, d))
+    if (!walk(run, *target, ix, true, d))
         return Completion::Failed;
     ScriptValue v = value::empty();
     c = evaluateValue(run, value, *target, ix, true, d, v);
@@ -195,7 +192,7 @@ Completion ElementCompoundAssignStatement::execute(RunContext &run)
     if (d.element != nullptr) {
         if (!compoundCompatible(*d.element, v)) {
             drop(v);
-            api::WriteMessage(msg::kElementCompoundType, fileOf(value), value->line, compoundName(op), name);
+            report(fileOf(value), value->line, msg::kElementCompoundType, compoundName(op), name);
             return Completion::Failed;
         }
         return applyCompound(op, *d.element, v, name, value) ? Completion::Normal : Completion::Failed;
@@ -206,17 +203,16 @@ Completion ElementCompoundAssignStatement::execute(RunContext &run)
     drop(v);
     if (!ok) {
         const Expression *at = bytes ? value : static_cast<const Expression *>(target);
-        api::WriteMessage(msg::kElementValueType, fileOf(at), at->line);
+        report(fileOf(at), at->line, msg::kElementValueType);
         return Completion::Failed;
     }
     if (operand == 0 && (op == CompoundOperator::Divide || op == CompoundOperator::Modulo)) {
-        api::WriteMessage(op == CompoundOperator::Modulo ? msg::kElementModuloZero : msg::kElementDivideZero,
-                          fileOf(value), value->line);
+        report(fileOf(value), value->line, op == CompoundOperator::Modulo ? msg::kElementModuloZero : msg::kElementDivideZero);
         return Completion::Failed;
     }
     uint8_t *slot = slotOf(d);
     if (slot == nullptr) {
-        api::WriteMessage(msg::kElementOutOfBoundsDetailed, fileOf(target), target->line, name,
+        report(fileOf(target), target->line, msg::kElementOutOfBoundsDetailed, name,
                           static_cast<unsigned long long>(d.index),
                           static_cast<unsigned long long>(d.holder->u.string.length));
         return Completion::Failed;

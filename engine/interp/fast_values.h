@@ -3,6 +3,7 @@
 // copies and releases such values at almost every node.
 #pragma once
 
+#include "interp/integer_rules.h"
 #include "interp/nodes.h"
 #include "value/value.h"
 
@@ -95,32 +96,104 @@ inline void moveValue(ScriptValue &source, ScriptValue &destination)
     value::clear(source);
 }
 
+// Owns a value record for the rest of a scope: releases it at every exit.
+// A record moved on meanwhile (left empty) releases nothing. For operands
+// that a function consumes, instead of a release on each of its exits.
+class ReleasedAtExit {
+public:
+    explicit ReleasedAtExit(ScriptValue &v) : v_(v) {}
+    ~ReleasedAtExit() { drop(v_); }
+    ReleasedAtExit(const ReleasedAtExit &) = delete;
+    ReleasedAtExit &operator=(const ReleasedAtExit &) = delete;
+
+private:
+    ScriptValue &v_;
+};
+
 // A plain integer: no hooks that could make reading it run anything.
 inline bool isPlainInteger(const ScriptValue &v)
 {
     return v.type == PELORN_INTEGER && v.copy == nullptr && v.release == nullptr;
 }
 
+// The value a variable or a literal stands for, read where it is without
+// a call; null for every other kind of node.
+inline const ScriptValue *leafOf(const RunContext &run, const Expression *e)
+{
+    if (e->kind > ExpressionKind::Literal)
+        return nullptr;
+    return e->place != nullptr ? e->place : run.frame + e->slot;
+}
+
+// + - * / % of two integers, the common case, without the checks that
+// cannot apply. False when the operator needs the general path (for its
+// messages).
+inline bool foldIntegers(ArithmeticOperator op, int64_t a, int64_t b, int64_t &out)
+{
+    switch (op) {
+    case ArithmeticOperator::Add:
+        out = integers::add(a, b);
+        return true;
+    case ArithmeticOperator::Subtract:
+        out = integers::subtract(a, b);
+        return true;
+    case ArithmeticOperator::Multiply:
+        out = integers::multiply(a, b);
+        return true;
+    case ArithmeticOperator::Divide:
+        if (b == 0)
+            return false;
+        out = integers::divide(a, b);
+        return true;
+    case ArithmeticOperator::Modulo:
+        if (b == 0)
+            return false;
+        out = integers::remainder(a, b);
+        return true;
+    default:
+        return false;
+    }
+}
+
+// A comparison operator (= != > < >= <=) applied to two integers.
+inline bool compareIntegers(ConditionOperator op, int64_t a, int64_t b)
+{
+    switch (op) {
+    case ConditionOperator::Equal:
+        return a == b;
+    case ConditionOperator::NotEqual:
+        return a != b;
+    case ConditionOperator::Greater:
+        return a > b;
+    case ConditionOperator::Less:
+        return a < b;
+    case ConditionOperator::GreaterEqual:
+        return a >= b;
+    default:
+        return a <= b;
+    }
+}
+
 // The integer an expression stands for when it can be had without
 // evaluating it: integer hot paths then need no 72-byte value record.
 // False (nothing done) when the expression must be evaluated.
-inline bool peekInteger(const Expression *e, int64_t &out)
+inline bool peekInteger(const RunContext &run, const Expression *e, int64_t &out)
 {
-    if (const ScriptValue *leaf = e->leaf) {
+    if (const ScriptValue *leaf = leafOf(run, e)) {
         if (!isPlainInteger(*leaf))
             return false;
         out = leaf->u.integer;
         return true;
     }
-    // Only arithmetic nodes are marked: a direct call, not a virtual one.
-    return e->folds == Expression::kFoldsInteger && static_cast<const ArithmeticExpr *>(e)->peekIntegerNode(out);
+    return e->foldable && e->kind == ExpressionKind::Arithmetic &&
+           static_cast<const ArithmeticExpr *>(e)->peekIntegerNode(run, out);
 }
 
 // The truth of a comparison when it can be had without evaluating it.
-inline bool peekTruth(const Expression *e, bool &out)
+inline bool peekTruth(const RunContext &run, const Expression *e, bool &out)
 {
-    // Only comparison nodes are marked: a direct call, not a virtual one.
-    return e->folds == Expression::kFoldsTruth && static_cast<const ConditionExpr *>(e)->peekTruth(out);
+    return e->foldable && e->kind == ExpressionKind::Condition &&
+           static_cast<const ConditionExpr *>(e)->peekTruth(run, out);
 }
 
 // Evaluates an expression into `out` (empty on entry). A variable or a
@@ -129,17 +202,35 @@ inline bool peekTruth(const Expression *e, bool &out)
 // the node's evaluate.
 inline Completion evaluateInto(RunContext &run, Expression *e, ScriptValue &out)
 {
-    const ScriptValue *leaf = e->leaf;
+    const ScriptValue *leaf = leafOf(run, e);
     if (leaf != nullptr && leaf->copy == nullptr && isScalar(leaf->type)) {
         out = *leaf;
         return Completion::Normal;
     }
     int64_t n;
-    if (e->folds == Expression::kFoldsInteger && static_cast<const ArithmeticExpr *>(e)->peekIntegerNode(n)) {
+    if (e->foldable && e->kind == ExpressionKind::Arithmetic &&
+        static_cast<const ArithmeticExpr *>(e)->peekIntegerNode(run, n)) {
         setInteger(out, n);
         return Completion::Normal;
     }
     return e->evaluate(run, &out);
+}
+
+// Every integer hot path folds through these two: inline, so that a loop
+// or an assignment reads its operands without a call.
+inline bool ArithmeticExpr::peekIntegerNode(const RunContext &run, int64_t &out) const
+{
+    int64_t a, b;
+    return peekInteger(run, left, a) && peekInteger(run, right, b) && foldIntegers(op, a, b, out);
+}
+
+inline bool ConditionExpr::peekTruth(const RunContext &run, bool &out) const
+{
+    int64_t a, b;
+    if (!peekInteger(run, left, a) || !peekInteger(run, right, b))
+        return false;
+    out = compareIntegers(op, a, b);
+    return true;
 }
 
 } // namespace pelorn::interp

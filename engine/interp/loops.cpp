@@ -1,6 +1,6 @@
 // if, while and for. Loops are where break ends.
-#include "api/channels.h"
 #include "interp/fast_values.h"
+#include "interp/integer_rules.h"
 #include "interp/messages.h"
 #include "interp/run_support.h"
 
@@ -29,13 +29,13 @@ BodyOutcome runBody(RunContext &run, BlockStatement *body, Completion &c)
 // is not an integer (c is Normal; the caller reports).
 bool evaluateInteger(RunContext &run, Expression *e, int64_t &out, Completion &c)
 {
-    const ScriptValue *leaf = e->leaf; // a variable or literal: read where it is
+    const ScriptValue *leaf = leafOf(run, e); // a variable or literal: read where it is
     if (leaf != nullptr && leaf->type == PELORN_INTEGER && leaf->copy == nullptr) {
         c = Completion::Normal;
         out = leaf->u.integer;
         return true;
     }
-    if (leaf == nullptr && peekInteger(e, out)) { // say n - 1
+    if (leaf == nullptr && peekInteger(run, e, out)) { // say n - 1
         c = Completion::Normal;
         return true;
     }
@@ -85,7 +85,7 @@ void setCounter(ScriptValue &counter, int64_t n)
         return true;
     default:
         drop(v);
-        api::WriteMessage(msg::kIfCondition, fileOf(condition), condition->line);
+        report(fileOf(condition), condition->line, msg::kIfCondition);
         c = Completion::Failed;
         return false;
     }
@@ -96,7 +96,7 @@ void setCounter(ScriptValue &counter, int64_t n)
 Completion IfStatement::execute(RunContext &run)
 {
     bool truth;
-    if (!peekTruth(condition, truth)) {
+    if (!peekTruth(run, condition, truth)) {
         Completion c;
         if (!evaluateIfCondition(run, condition, truth, c))
             return c;
@@ -111,7 +111,7 @@ Completion WhileStatement::execute(RunContext &run)
     for (;;) {
         Completion c;
         bool truth;
-        if (!peekTruth(condition, truth)) {
+        if (!peekTruth(run, condition, truth)) {
             ScriptValue v = value::empty();
             c = evaluateInto(run, condition, v);
             if (c != Completion::Normal) {
@@ -130,7 +130,7 @@ Completion WhileStatement::execute(RunContext &run)
                 break;
             default:
                 drop(v);
-                api::WriteMessage(msg::kWhileCondition, fileOf(condition), condition->line);
+                report(fileOf(condition), condition->line, msg::kWhileCondition);
                 return Completion::Failed;
             }
         }
@@ -149,29 +149,29 @@ Completion WhileStatement::execute(RunContext &run)
 
 Completion ForStatement::execute(RunContext &run)
 {
-    ScriptValue &current = *counter->binding;
+    ScriptValue &current = counter->ref(run);
     if (current.type != PELORN_INTEGER && current.type != PELORN_UNDEFINED) {
-        api::WriteMessage(msg::kForCounter, fileOf(counter), counter->line);
+        report(fileOf(counter), counter->line, msg::kForCounter);
         return Completion::Failed;
     }
     Completion c;
     int64_t stepBy;
     if (!evaluateInteger(run, step, stepBy, c)) {
         if (c == Completion::Normal) {
-            api::WriteMessage(msg::kForStepType, fileOf(counter), counter->line);
+            report(fileOf(counter), counter->line, msg::kForStepType);
             return Completion::Failed;
         }
         return c;
     }
     if (stepBy == 0) {
-        api::WriteMessage(msg::kForStepZero, fileOf(counter), counter->line);
+        report(fileOf(counter), counter->line, msg::kForStepZero);
         return Completion::Failed;
     }
     setCounter(current, current.type == PELORN_INTEGER ? current.u.integer : 0);
     int64_t first;
     if (!evaluateInteger(run, start, first, c)) {
         if (c == Completion::Normal) {
-            api::WriteMessage(msg::kForStart, fileOf(start), start->line);
+            report(fileOf(start), start->line, msg::kForStart);
             return Completion::Failed;
         }
         return c;
@@ -180,18 +180,20 @@ Completion ForStatement::execute(RunContext &run)
     int64_t last;
     if (!evaluateInteger(run, stop, last, c)) {
         if (c == Completion::Normal) {
-            api::WriteMessage(msg::kForStop, fileOf(stop), stop->line);
+            report(fileOf(stop), stop->line, msg::kForStop);
             return Completion::Failed;
         }
         return c;
     }
     // Evaluating the stop may have run code that changed the counter.
     setCounter(current, first);
-    const ScriptValue *stopLeaf = stop->leaf;
+    // A literal or a variable stop is read where it is; a frame slot does
+    // not move while the loop runs.
+    const ScriptValue *stopLeaf = leafOf(run, stop);
     for (;;) {
         // The body may have stored something else than an integer.
         if (current.type != PELORN_INTEGER) {
-            api::WriteMessage(msg::kForCounter, fileOf(counter), counter->line);
+            report(fileOf(counter), counter->line, msg::kForCounter);
             return Completion::Failed;
         }
         if (stepBy > 0 ? current.u.integer > last : current.u.integer < last)
@@ -205,15 +207,15 @@ Completion ForStatement::execute(RunContext &run)
             return c;
         }
         if (current.type != PELORN_INTEGER) {
-            api::WriteMessage(msg::kForCounter, fileOf(counter), counter->line);
+            report(fileOf(counter), counter->line, msg::kForCounter);
             return Completion::Failed;
         }
-        current.u.integer = static_cast<int64_t>(static_cast<uint64_t>(current.u.integer) + static_cast<uint64_t>(stepBy));
+        current.u.integer = integers::add(current.u.integer, stepBy);
         if (stopLeaf != nullptr && stopLeaf->type == PELORN_INTEGER && stopLeaf->copy == nullptr) {
             last = stopLeaf->u.integer; // a literal or a variable: read where it is
         } else if (!evaluateInteger(run, stop, last, c)) {
             if (c == Completion::Normal) {
-                api::WriteMessage(msg::kForStop, fileOf(stop), stop->line);
+                report(fileOf(stop), stop->line, msg::kForStop);
                 return Completion::Failed;
             }
             return c;

@@ -1,9 +1,11 @@
 // Construction, attachment and release of syntax-tree nodes.
 #include "interp/nodes.h"
 
-#include "front/symbols.h"
+#include "value/symbol_entries.h"
+#include "interp/tree_walk.h"
 #include "value/value.h"
 
+#include <unordered_map>
 #include <utility>
 
 namespace pelorn::interp {
@@ -29,6 +31,7 @@ Arguments makeArguments(std::vector<Expression *> &&expressions)
     for (uint32_t i = 0; i < a.count; ++i) {
         a.slots[i].expression = expressions[i];
         a.slots[i].value = value::empty();
+        a.allPure = a.allPure && expressions[i]->pure;
     }
     return a;
 }
@@ -75,12 +78,12 @@ void releaseArguments(Arguments &arguments)
 
 Statement::~Statement()
 {
-    front::releaseSymbolList(symbols);
+    value::releaseSymbolList(symbols);
 }
 
 // ------------------------------------------------------------- statements
 
-BlockStatement::BlockStatement() = default;
+BlockStatement::BlockStatement() : Statement(StatementKind::Block) {}
 
 BlockStatement::~BlockStatement()
 {
@@ -94,7 +97,21 @@ void BlockStatement::append(Statement *statement)
     statement->attach(this);
 }
 
-AssignStatement::AssignStatement(VariableExpr *t, Expression *v, bool d) : target(t), value(v), declaration(d)
+namespace {
+
+bool isSelfAppend(const VariableExpr *target, const Expression *value)
+{
+    if (target->isConstant || target->isReadOnly || value->kind != ExpressionKind::Arithmetic)
+        return false;
+    auto *sum = static_cast<const ArithmeticExpr *>(value);
+    return sum->op == ArithmeticOperator::Add && sum->left->kind == ExpressionKind::Variable &&
+           static_cast<const VariableExpr *>(sum->left)->entry == target->entry && sum->right->pure;
+}
+
+} // namespace
+
+AssignStatement::AssignStatement(VariableExpr *t, Expression *v, bool d)
+    : Statement(StatementKind::Assign), target(t), value(v), declaration(d), selfAppend(isSelfAppend(t, v))
 {
     target->attach(this);
     value->attach(this);
@@ -114,7 +131,7 @@ void AssignStatement::attach(Statement *p)
 }
 
 CompoundAssignStatement::CompoundAssignStatement(VariableExpr *t, Expression *v, CompoundOperator o)
-    : target(t), value(v), op(o)
+    : Statement(StatementKind::CompoundAssign), target(t), value(v), op(o)
 {
     target->attach(this);
     value->attach(this);
@@ -133,7 +150,8 @@ void CompoundAssignStatement::attach(Statement *p)
     value->attach(p);
 }
 
-IncrementStatement::IncrementStatement(VariableExpr *t, bool inc) : target(t), increment(inc)
+IncrementStatement::IncrementStatement(VariableExpr *t, bool inc)
+    : Statement(StatementKind::Increment), target(t), increment(inc)
 {
     target->attach(this);
 }
@@ -141,7 +159,7 @@ IncrementStatement::IncrementStatement(VariableExpr *t, bool inc) : target(t), i
 IncrementStatement::~IncrementStatement() { delete target; }
 
 ElementAssignStatement::ElementAssignStatement(VariableExpr *t, std::vector<Expression *> i, Expression *v)
-    : target(t), indexes(makeRecords(std::move(i))), value(v)
+    : Statement(StatementKind::ElementAssign), target(t), indexes(makeRecords(std::move(i))), value(v)
 {
     ElementAssignStatement::attach(this);
     parent = nullptr;
@@ -164,7 +182,7 @@ void ElementAssignStatement::attach(Statement *p)
 
 ElementCompoundAssignStatement::ElementCompoundAssignStatement(VariableExpr *t, std::vector<Expression *> i,
                                                                Expression *v, CompoundOperator o)
-    : target(t), indexes(makeRecords(std::move(i))), value(v), op(o)
+    : Statement(StatementKind::ElementCompoundAssign), target(t), indexes(makeRecords(std::move(i))), value(v), op(o)
 {
     ElementCompoundAssignStatement::attach(this);
     parent = nullptr;
@@ -186,7 +204,7 @@ void ElementCompoundAssignStatement::attach(Statement *p)
 }
 
 PropertyAssignStatement::PropertyAssignStatement(VariableExpr *t, Expression *v, std::string p)
-    : target(t), value(v), property(std::move(p))
+    : Statement(StatementKind::PropertyAssign), target(t), value(v), property(std::move(p))
 {
     target->attach(this);
     value->attach(this);
@@ -206,7 +224,7 @@ void PropertyAssignStatement::attach(Statement *p)
 }
 
 ProcedureCallStatement::ProcedureCallStatement(std::string n, std::vector<Expression *> a)
-    : name(std::move(n)), arguments(makeArguments(std::move(a)))
+    : Statement(StatementKind::ProcedureCall), name(std::move(n)), arguments(makeArguments(std::move(a)))
 {
     attachAll(arguments, this);
 }
@@ -221,7 +239,7 @@ void ProcedureCallStatement::attach(Statement *p)
 
 BuiltinProcedureCallStatement::BuiltinProcedureCallStatement(ProcedureEntry e, const char *n,
                                                              std::vector<Expression *> a)
-    : entry(e), name(n), arguments(makeArguments(std::move(a)))
+    : Statement(StatementKind::BuiltinProcedureCall), entry(e), name(n), arguments(makeArguments(std::move(a)))
 {
     attachAll(arguments, this);
 }
@@ -234,7 +252,8 @@ void BuiltinProcedureCallStatement::attach(Statement *p)
     attachAll(arguments, p);
 }
 
-IfStatement::IfStatement(Expression *c, BlockStatement *t, BlockStatement *e) : condition(c), thenBlock(t), elseBlock(e)
+IfStatement::IfStatement(Expression *c, BlockStatement *t, BlockStatement *e)
+    : Statement(StatementKind::If), condition(c), thenBlock(t), elseBlock(e)
 {
     condition->attach(this);
     thenBlock->attach(this);
@@ -249,7 +268,7 @@ IfStatement::~IfStatement()
     delete elseBlock;
 }
 
-WhileStatement::WhileStatement(Expression *c, BlockStatement *b) : condition(c), body(b)
+WhileStatement::WhileStatement(Expression *c, BlockStatement *b) : Statement(StatementKind::While), condition(c), body(b)
 {
     condition->attach(this);
     body->attach(this);
@@ -262,7 +281,7 @@ WhileStatement::~WhileStatement()
 }
 
 ForStatement::ForStatement(VariableExpr *c, Expression *a, Expression *b, Expression *s, BlockStatement *bd)
-    : counter(c), start(a), stop(b), step(s), body(bd)
+    : Statement(StatementKind::For), counter(c), start(a), stop(b), step(s), body(bd)
 {
     counter->attach(this);
     start->attach(this);
@@ -281,7 +300,7 @@ ForStatement::~ForStatement()
 }
 
 TryStatement::TryStatement(VariableExpr *v, BlockStatement *t, BlockStatement *c)
-    : catchVariable(v), tryBlock(t), catchBlock(c)
+    : Statement(StatementKind::Try), catchVariable(v), tryBlock(t), catchBlock(c)
 {
     catchVariable->attach(this);
     tryBlock->attach(this);
@@ -295,7 +314,7 @@ TryStatement::~TryStatement()
     delete catchBlock;
 }
 
-ReturnStatement::ReturnStatement(Expression *v) : value(v) { attachIf(value, this); }
+ReturnStatement::ReturnStatement(Expression *v) : Statement(StatementKind::Return), value(v) { attachIf(value, this); }
 
 ReturnStatement::~ReturnStatement() { delete value; }
 
@@ -305,7 +324,7 @@ void ReturnStatement::attach(Statement *p)
     attachIf(value, p);
 }
 
-ThrowStatement::ThrowStatement(Expression *v) : value(v) { value->attach(this); }
+ThrowStatement::ThrowStatement(Expression *v) : Statement(StatementKind::Throw), value(v) { value->attach(this); }
 
 ThrowStatement::~ThrowStatement() { delete value; }
 
@@ -315,7 +334,8 @@ void ThrowStatement::attach(Statement *p)
     value->attach(p);
 }
 
-ApduStatement::ApduStatement(ApduStatement *prev, Expression *p) : previous(prev), part(p)
+ApduStatement::ApduStatement(ApduStatement *prev, Expression *p)
+    : Statement(StatementKind::Apdu), previous(prev), part(p)
 {
     part->attach(this);
     if (previous != nullptr)
@@ -337,19 +357,45 @@ void ApduStatement::attach(Statement *p)
 
 // ------------------------------------------------------------ expressions
 
-VariableExpr::VariableExpr(std::string n, SymbolEntry *entry)
-    : name(std::move(n)), binding(&entry->c.value), isConstant(entry->isConstant != 0),
-      isReadOnly(entry->isReadOnly != 0)
+VariableExpr::VariableExpr(std::string n, SymbolEntry *e, bool external)
+    : Expression(ExpressionKind::Variable), name(std::move(n)), entry(e),
+      storage(external ? VariableStorage::External : VariableStorage::Global), isConstant(e->isConstant != 0),
+      isReadOnly(e->isReadOnly != 0)
 {
-    assignable = true;
-    leaf = binding;
+    place = &e->c.value;
 }
 
-LiteralExpr::LiteralExpr(ScriptValue v) : value(v) { leaf = &value; }
+void VariableExpr::makeLocal(const RoutineDefinition *owningRoutine, uint32_t frameSlot)
+{
+    storage = VariableStorage::Local;
+    place = nullptr;
+    routine = owningRoutine;
+    slot = frameSlot;
+}
+
+LiteralExpr::LiteralExpr(ScriptValue v) : Expression(ExpressionKind::Literal), value(v) { place = &value; }
 
 LiteralExpr::~LiteralExpr() { value::release(value); }
 
-ArrayLiteralExpr::ArrayLiteralExpr(std::vector<Expression *> e) : elements(makeRecords(std::move(e))) {}
+namespace {
+
+bool allPure(const ValueRecords &records)
+{
+    for (const ValueRecord &r : records)
+        if (!r.expression->pure)
+            return false;
+    return true;
+}
+
+bool isPureOrAbsent(const Expression *e) { return e == nullptr || e->pure; }
+
+} // namespace
+
+ArrayLiteralExpr::ArrayLiteralExpr(std::vector<Expression *> e)
+    : Expression(ExpressionKind::ArrayLiteral), elements(makeRecords(std::move(e)))
+{
+    pure = allPure(elements);
+}
 
 ArrayLiteralExpr::~ArrayLiteralExpr() { releaseRecords(elements); }
 
@@ -359,7 +405,11 @@ void ArrayLiteralExpr::attach(Statement *o)
     attachAll(elements, o);
 }
 
-SubArrayExpr::SubArrayExpr(Expression *s, Expression *l, Expression *h) : sourceExpression(s), low(l), high(h) {}
+SubArrayExpr::SubArrayExpr(Expression *s, Expression *l, Expression *h)
+    : Expression(ExpressionKind::SubArray), sourceExpression(s), low(l), high(h)
+{
+    pure = s->pure && l->pure && isPureOrAbsent(h);
+}
 
 SubArrayExpr::~SubArrayExpr()
 {
@@ -376,7 +426,10 @@ void SubArrayExpr::attach(Statement *o)
     attachIf(high, o);
 }
 
-IndexExpr::IndexExpr(Expression *s, Expression *i) : sourceExpression(s), index(i) {}
+IndexExpr::IndexExpr(Expression *s, Expression *i) : Expression(ExpressionKind::Index), sourceExpression(s), index(i)
+{
+    pure = s->pure && i->pure;
+}
 
 IndexExpr::~IndexExpr()
 {
@@ -391,7 +444,11 @@ void IndexExpr::attach(Statement *o)
     index->attach(o);
 }
 
-PropertyExpr::PropertyExpr(Expression *s, std::string p) : sourceExpression(s), property(std::move(p)) {}
+PropertyExpr::PropertyExpr(Expression *s, std::string p)
+    : Expression(ExpressionKind::Property), sourceExpression(s), property(std::move(p))
+{
+    pure = s->pure; // hooks see a copy
+}
 
 PropertyExpr::~PropertyExpr() { delete sourceExpression; }
 
@@ -401,9 +458,12 @@ void PropertyExpr::attach(Statement *o)
     sourceExpression->attach(o);
 }
 
+// Calls are never pure: routines write their arguments back.
+
 FunctionCallExpr::FunctionCallExpr(Script *s, std::string n, std::vector<Expression *> a)
-    : script(s), name(std::move(n)), arguments(makeArguments(std::move(a)))
+    : Expression(ExpressionKind::FunctionCall), script(s), name(std::move(n)), arguments(makeArguments(std::move(a)))
 {
+    pure = false;
 }
 
 FunctionCallExpr::~FunctionCallExpr() { releaseArguments(arguments); }
@@ -415,8 +475,9 @@ void FunctionCallExpr::attach(Statement *o)
 }
 
 BuiltinFunctionCallExpr::BuiltinFunctionCallExpr(FunctionEntry e, const char *n, std::vector<Expression *> a)
-    : entry(e), name(n), arguments(makeArguments(std::move(a)))
+    : Expression(ExpressionKind::BuiltinFunctionCall), entry(e), name(n), arguments(makeArguments(std::move(a)))
 {
+    pure = false;
 }
 
 BuiltinFunctionCallExpr::~BuiltinFunctionCallExpr() { releaseArguments(arguments); }
@@ -429,15 +490,20 @@ void BuiltinFunctionCallExpr::attach(Statement *o)
 
 namespace {
 
-// A leaf, or arithmetic that may fold to an integer.
-bool integerOperand(const Expression *e) { return e->leaf != nullptr || e->folds == Expression::kFoldsInteger; }
+// A variable, a literal, or integer arithmetic that may fold.
+bool integerOperand(const Expression *e)
+{
+    return e->kind == ExpressionKind::Variable || e->kind == ExpressionKind::Literal ||
+           (e->kind == ExpressionKind::Arithmetic && e->foldable);
+}
 
 } // namespace
 
-ArithmeticExpr::ArithmeticExpr(ArithmeticOperator o, Expression *l, Expression *r) : op(o), left(l), right(r)
+ArithmeticExpr::ArithmeticExpr(ArithmeticOperator o, Expression *l, Expression *r)
+    : Expression(ExpressionKind::Arithmetic), op(o), left(l), right(r)
 {
-    if (op <= ArithmeticOperator::Modulo && integerOperand(left) && integerOperand(right))
-        folds = kFoldsInteger;
+    pure = l->pure && r->pure;
+    foldable = op <= ArithmeticOperator::Modulo && integerOperand(left) && integerOperand(right);
 }
 
 ArithmeticExpr::~ArithmeticExpr()
@@ -453,7 +519,7 @@ void ArithmeticExpr::attach(Statement *o)
     right->attach(o);
 }
 
-NegateExpr::NegateExpr(Expression *o) : operand(o) {}
+NegateExpr::NegateExpr(Expression *o) : Expression(ExpressionKind::Negate), operand(o) { pure = o->pure; }
 
 NegateExpr::~NegateExpr() { delete operand; }
 
@@ -463,7 +529,7 @@ void NegateExpr::attach(Statement *o)
     operand->attach(o);
 }
 
-TypeofExpr::TypeofExpr(Expression *o) : operand(o) {}
+TypeofExpr::TypeofExpr(Expression *o) : Expression(ExpressionKind::Typeof), operand(o) { pure = o->pure; }
 
 TypeofExpr::~TypeofExpr() { delete operand; }
 
@@ -473,10 +539,11 @@ void TypeofExpr::attach(Statement *o)
     operand->attach(o);
 }
 
-ConditionExpr::ConditionExpr(Expression *l, Expression *r, ConditionOperator o) : left(l), right(r), op(o)
+ConditionExpr::ConditionExpr(Expression *l, Expression *r, ConditionOperator o)
+    : Expression(ExpressionKind::Condition), left(l), right(r), op(o)
 {
-    if (op <= ConditionOperator::LessEqual && integerOperand(left) && integerOperand(right))
-        folds = kFoldsTruth;
+    pure = l->pure && isPureOrAbsent(r);
+    foldable = op <= ConditionOperator::LessEqual && integerOperand(left) && integerOperand(right);
 }
 
 ConditionExpr::~ConditionExpr()
@@ -498,13 +565,16 @@ RoutineDefinition::RoutineDefinition(std::string n, bool function, uint32_t para
                                      SymbolEntry *s)
     : name(std::move(n)), isFunction(function), parameterCount(parameters), body(b), symbols(s), symbolCount(0)
 {
+    // The routine's own variables become slots of its calls' frames, in
+    // the order of the symbol list.
+    std::unordered_map<const SymbolEntry *, uint32_t> slots;
     for (SymbolEntry *e = symbols; e != nullptr; e = e->next)
-        ++symbolCount;
-    // The list holds the last declared parameter first.
-    this->parameters.resize(parameterCount);
-    SymbolEntry *e = symbols;
-    for (uint32_t k = parameterCount; k > 0 && e != nullptr; --k, e = e->next)
-        this->parameters[k - 1] = e;
+        slots.emplace(e, symbolCount++);
+    forEachVariable(body, [this, &slots](VariableExpr &variable) {
+        auto found = slots.find(variable.entry);
+        if (found != slots.end())
+            variable.makeLocal(this, found->second);
+    });
     body->routine = this;
 }
 

@@ -29,9 +29,22 @@ struct SourceFile {
 
 // ---------------------------------------------------------------- headers
 
+// What a node is: set by each constructor, read wherever the interpreter
+// or the compiler must tell node kinds apart.
+enum class StatementKind : uint8_t {
+    Block, Assign, CompoundAssign, Increment, ElementAssign, ElementCompoundAssign, PropertyAssign,
+    ProcedureCall, BuiltinProcedureCall, If, While, For, Try, Break, Return, Throw, Apdu
+};
+
+enum class ExpressionKind : uint8_t {
+    Variable, Literal, // the leaves: first, see Expression::place
+    ArrayLiteral, SubArray, Index, Property, FunctionCall, BuiltinFunctionCall, Arithmetic,
+    Negate, Typeof, Condition
+};
+
 class Statement {
 public:
-    Statement() = default;
+    explicit Statement(StatementKind k) : kind(k) {}
     Statement(const Statement &) = delete;
     Statement &operator=(const Statement &) = delete;
     virtual ~Statement();
@@ -42,6 +55,7 @@ public:
     // Stores the parent; some kinds pass it on to their expressions.
     virtual void attach(Statement *parentStatement) { parent = parentStatement; }
 
+    const StatementKind kind;
     Statement *parent = nullptr;
     // Variables first bound when a compound statement was completed; owned.
     SymbolEntry *symbols = nullptr;
@@ -51,7 +65,7 @@ public:
 
 class Expression {
 public:
-    Expression() = default;
+    explicit Expression(ExpressionKind k) : kind(k) {}
     Expression(const Expression &) = delete;
     Expression &operator=(const Expression &) = delete;
     virtual ~Expression() = default;
@@ -60,34 +74,25 @@ public:
     // accepts a null result.
     virtual Completion evaluate(RunContext &run, ScriptValue *result) = 0;
     virtual void attach(Statement *ownerStatement) { owner = ownerStatement; }
-    // The integer a node other than a leaf stands for, when it can be had
-    // without running anything and without a failure (integer arithmetic
-    // over plain integer variables and literals); false otherwise, with
-    // nothing done. Only asked of nodes marked kFoldsInteger; see
-    // peekInteger in fast_values.h.
-    virtual bool peekIntegerNode(int64_t &) const { return false; }
-    // Likewise the truth of a comparison of two such integers; only asked
-    // of nodes marked kFoldsTruth.
-    virtual bool peekTruth(bool &) const { return false; }
 
+    const ExpressionKind kind;
+    // Whether evaluating this expression can change no variable: it calls
+    // no routine (routines write their arguments back). Decided by the
+    // constructor from the children.
+    bool pure = true;
+    // Integer arithmetic (+ - * / %) or an integer comparison whose
+    // operands are variables, literals or such arithmetic: it may be
+    // folded without value records (peekInteger, peekTruth in
+    // fast_values.h). Decided by the constructor.
+    bool foldable = false;
+    // Variables and literals, the leaves (the two lowest kinds): the record
+    // their value is read from, or null for a routine's local, which is
+    // slot `slot` of the running call's frame. Null for other kinds.
+    ScriptValue *place = nullptr;
+    uint32_t slot = 0;
     Statement *owner = nullptr;
-    // 1 for a bare variable reference a callee may write back into;
-    // cleared by BYVAL.
-    bool assignable = false;
     const SourceFile *source = nullptr;
     int32_t line = 0;
-    // Interpreter cache: whether evaluating this expression can change a
-    // variable (-1 not known yet, 0 it may, 1 it cannot).
-    mutable int8_t purity = -1;
-    // The value a variable reference or a literal stands for, which the
-    // interpreter may read without a call; null for other kinds.
-    const ScriptValue *leaf = nullptr;
-    // Set at construction on the shapes whose peek may succeed, so that
-    // other shapes do not pay for a call that cannot. kFoldsInteger marks
-    // ArithmeticExpr nodes only and kFoldsTruth ConditionExpr nodes only:
-    // the peeks call them directly on that ground.
-    enum Folds : uint8_t { kFoldsNothing = 0, kFoldsInteger, kFoldsTruth };
-    Folds folds = kFoldsNothing;
 };
 
 // An expression together with the value it produced at its last
@@ -105,6 +110,9 @@ struct Arguments {
     // Set while the slots hold this call's arguments; a recursive call of
     // the same node meanwhile evaluates into slots of its own.
     bool inUse = false;
+    // No argument calls a routine: a script call may evaluate them straight
+    // into the callee's frame, since no other frame can open meanwhile.
+    bool allPure = true;
 
     Expression *expression(uint32_t i) const { return static_cast<Expression *>(slots[i].expression); }
 };
@@ -137,8 +145,8 @@ public:
     VariableExpr *target;
     Expression *value;
     bool declaration; // a constant's declaration may store into it
-    // Interpreter cache: the form of the statement (0 not classified yet).
-    uint8_t shape = 0;
+    // x = x + e where e cannot change x: a string or array may grow in place.
+    bool selfAppend;
 };
 
 enum class CompoundOperator : int32_t { Add = 0, Subtract, Multiply, Divide, Modulo };
@@ -275,7 +283,7 @@ public:
 
 class BreakStatement final : public Statement {
 public:
-    BreakStatement() = default;
+    BreakStatement() : Statement(StatementKind::Break) {}
     Completion execute(RunContext &run) override;
 };
 
@@ -316,17 +324,34 @@ public:
 
 // ------------------------------------------------------------ expressions
 
+// Where a variable lives, decided when the tree is built.
+enum class VariableStorage : uint8_t {
+    Global,   // a script global, a constant, or a variable first bound in a compound statement
+    External, // a module's variable, read and written in place in its entry
+    Local,    // a parameter or local of a routine: a slot of the running call's frame
+};
+
 class VariableExpr final : public Expression {
 public:
-    // binding points at the value inside the variable's SymbolEntry.
-    VariableExpr(std::string name, SymbolEntry *entry);
+    // Bound to the value inside the variable's SymbolEntry; a routine's
+    // definition turns its own variables into frame slots (makeLocal).
+    VariableExpr(std::string name, SymbolEntry *entry, bool external);
     // A null result only resolves the binding (nothing is copied).
     Completion evaluate(RunContext &run, ScriptValue *result) override;
+    void makeLocal(const RoutineDefinition *owningRoutine, uint32_t frameSlot);
+
+    // The variable's value record in this run.
+    ScriptValue &ref(const RunContext &run) const { return place != nullptr ? *place : run.frame[slot]; }
 
     std::string name;
-    ScriptValue *binding;
+    SymbolEntry *entry;               // the symbol the name was bound to
+    // place: Global and External, the entry's value; Local, null (slot:
+    // the index in the frame).
+    const RoutineDefinition *routine = nullptr; // Local: the routine whose frame holds it
+    VariableStorage storage;
     bool isConstant;
     bool isReadOnly;
+    bool byValue = false;             // BYVAL: a call does not write its argument back
 };
 
 class LiteralExpr final : public Expression {
@@ -418,7 +443,10 @@ public:
     ~ArithmeticExpr() override;
     Completion evaluate(RunContext &run, ScriptValue *result) override;
     void attach(Statement *ownerStatement) override;
-    bool peekIntegerNode(int64_t &out) const override;
+    // The integer this node stands for when its operands can be read
+    // without running anything and no failure is possible; false
+    // otherwise, with nothing done. Only asked of foldable nodes.
+    bool peekIntegerNode(const RunContext &run, int64_t &out) const;
 
     ArithmeticOperator op;
     Expression *left;
@@ -453,7 +481,8 @@ public:
     ~ConditionExpr() override;
     Completion evaluate(RunContext &run, ScriptValue *result) override;
     void attach(Statement *ownerStatement) override;
-    bool peekTruth(bool &out) const override;
+    // Likewise the truth of an integer comparison.
+    bool peekTruth(const RunContext &run, bool &out) const;
 
     Expression *left;
     Expression *right; // null for not
@@ -462,8 +491,10 @@ public:
 
 // ------------------------------------------------------- routine records
 
-// A declared procedure or function. One set of symbols per routine: the
-// active call uses them, outer calls' values wait in the call-stack area.
+// A declared procedure or function. Each call gets a frame of its own in
+// the call-stack area with one value slot per symbol: the parameters
+// (slot k - 1 - i holds parameter i of k), then the locals, in the order
+// of the symbol list. The symbol entries themselves hold no values.
 struct RoutineDefinition {
     RoutineDefinition(std::string routineName, bool function, uint32_t parameters, BlockStatement *routineBody,
                       SymbolEntry *routineSymbols);
@@ -476,9 +507,9 @@ struct RoutineDefinition {
     uint32_t parameterCount;
     BlockStatement *body;
     SymbolEntry *symbols;     // parameters (last declared first), then locals
-    uint32_t symbolCount;     // entries in symbols
-    std::vector<SymbolEntry *> parameters; // the parameters' entries in declaration order
-    void *frames = nullptr;   // head of the saved-frame chain of active calls
+    uint32_t symbolCount;     // entries in symbols, and slots in a call's frame
+
+    uint32_t parameterSlot(uint32_t k) const { return parameterCount - 1 - k; }
     RoutineDefinition *next = nullptr; // procedure or function list, newest first
 };
 

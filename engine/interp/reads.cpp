@@ -1,6 +1,5 @@
 // Expressions that read values: variables, array literals, indexing,
 // sub-array and substring extraction, property reads.
-#include "api/channels.h"
 #include "api/exceptions.h"
 #include "interp/array_cursor.h"
 #include "interp/fast_values.h"
@@ -14,11 +13,11 @@
 
 namespace pelorn::interp {
 
-Completion VariableExpr::evaluate(RunContext &, ScriptValue *result)
+Completion VariableExpr::evaluate(RunContext &run, ScriptValue *result)
 {
     if (result == nullptr) // only the binding was wanted
         return Completion::Normal;
-    return duplicate(*binding, *result) ? Completion::Normal : Completion::Failed;
+    return duplicate(ref(run), *result) ? Completion::Normal : Completion::Failed;
 }
 
 Completion ArrayLiteralExpr::evaluate(RunContext &run, ScriptValue *result)
@@ -42,7 +41,7 @@ Completion ArrayLiteralExpr::evaluate(RunContext &run, ScriptValue *result)
     for (const ValueRecord &record : elements) {
         if (e->value.type == PELORN_UNDEFINED) {
             drop(array);
-            api::WriteMessage(msg::kArrayElementUntyped, fileOf(record.expression), record.expression->line);
+            report(fileOf(record.expression), record.expression->line, msg::kArrayElementUntyped);
             return Completion::Failed;
         }
         e = e->next;
@@ -77,7 +76,7 @@ Completion readItem(const IndexExpr &node, ScriptValue &source, bool temporary, 
                     ScriptValue *result)
 {
     if (indexValue.type != PELORN_INTEGER) {
-        api::WriteMessage(msg::kIndexNotInteger, fileOf(node.index), node.index->line);
+        report(fileOf(node.index), node.index->line, msg::kIndexNotInteger);
         return Completion::Failed;
     }
     auto index = static_cast<uint64_t>(indexValue.u.integer); // negative ones are out of bounds
@@ -101,7 +100,7 @@ Completion readItem(const IndexExpr &node, ScriptValue &source, bool temporary, 
         return Completion::Normal;
     }
     if (element == nullptr) {
-        api::WriteMessage(msg::kIndexOutOfBounds, fileOf(node.index), node.index->line);
+        report(fileOf(node.index), node.index->line, msg::kIndexOutOfBounds);
         return Completion::Failed;
     }
     if (temporary)
@@ -116,10 +115,10 @@ Completion IndexExpr::evaluate(RunContext &run, ScriptValue *result)
     // Indexing a variable reads the item where it is instead of copying
     // the whole variable first, when the index cannot change the variable
     // in between.
-    if (sourceExpression->assignable && isPure(index)) {
-        ScriptValue &source = *static_cast<VariableExpr *>(sourceExpression)->binding;
+    if (sourceExpression->kind == ExpressionKind::Variable && index->pure) {
+        ScriptValue &source = static_cast<VariableExpr *>(sourceExpression)->ref(run);
         if (!isIndexable(source)) {
-            api::WriteMessage(msg::kIndexSourceType, fileOf(sourceExpression), sourceExpression->line);
+            report(fileOf(sourceExpression), sourceExpression->line, msg::kIndexSourceType);
             return Completion::Failed;
         }
         ScriptValue i = value::empty();
@@ -137,7 +136,7 @@ Completion IndexExpr::evaluate(RunContext &run, ScriptValue *result)
     }
     if (!isIndexable(source)) {
         drop(source);
-        api::WriteMessage(msg::kIndexSourceType, fileOf(sourceExpression), sourceExpression->line);
+        report(fileOf(sourceExpression), sourceExpression->line, msg::kIndexSourceType);
         return Completion::Failed;
     }
     ScriptValue i = value::empty();
@@ -172,11 +171,11 @@ void reportBounds(const SubArrayExpr &node, bool isLow, bool bytes, const char *
     if (variable != nullptr) {
         const char *format = isLow ? (bytes ? msg::kLowBytesVariable : msg::kLowStringVariable)
                                    : (bytes ? msg::kHighBytesVariable : msg::kHighStringVariable);
-        api::WriteMessage(format, file, node.line, L(isLow ? lo : h), variable, L(n));
+        report(file, node.line, format, L(isLow ? lo : h), variable, L(n));
     } else if (isLow) {
-        api::WriteMessage(bytes ? msg::kLowBytesExpression : msg::kLowStringExpression, file, node.line, L(lo), L(n));
+        report(file, node.line, bytes ? msg::kLowBytesExpression : msg::kLowStringExpression, L(lo), L(n));
     } else {
-        api::WriteMessage(bytes ? msg::kHighBytesExpression : msg::kHighStringExpression, file, node.line, L(h), L(lo),
+        report(file, node.line, bytes ? msg::kHighBytesExpression : msg::kHighStringExpression, L(h), L(lo),
                           L(n));
     }
 }
@@ -190,13 +189,13 @@ Completion SubArrayExpr::evaluate(RunContext &run, ScriptValue *result)
     if (!evaluateBound(run, low, lo, c)) {
         if (c != Completion::Normal)
             return c;
-        api::WriteMessage(msg::kLowIndexType, fileOf(this), line);
+        report(fileOf(this), line, msg::kLowIndexType);
         return Completion::Failed;
     }
     if (high != nullptr && !evaluateBound(run, high, h, c)) {
         if (c != Completion::Normal)
             return c;
-        api::WriteMessage(msg::kHighIndexType, fileOf(this), line);
+        report(fileOf(this), line, msg::kHighIndexType);
         return Completion::Failed;
     }
     // A plain variable is read where it is; anything else is evaluated
@@ -204,10 +203,10 @@ Completion SubArrayExpr::evaluate(RunContext &run, ScriptValue *result)
     const char *variable = nullptr;
     ScriptValue temporary = value::empty();
     ScriptValue *source = &temporary;
-    if (sourceExpression->assignable) {
+    if (sourceExpression->kind == ExpressionKind::Variable) {
         auto *v = static_cast<VariableExpr *>(sourceExpression);
         variable = v->name.c_str();
-        source = v->binding;
+        source = &v->ref(run);
     } else {
         c = evaluateInto(run, sourceExpression, temporary);
         if (c != Completion::Normal) {
@@ -218,12 +217,12 @@ Completion SubArrayExpr::evaluate(RunContext &run, ScriptValue *result)
     c = Completion::Failed;
     bool bytes = source->type == PELORN_BYTEARRAY;
     if (source->type == PELORN_ARRAY) {
-        api::WriteMessage(msg::kSubArrayOfArray, fileOf(this), line);
+        report(fileOf(this), line, msg::kSubArrayOfArray);
     } else if (!bytes && source->type != PELORN_STRING) {
         if (variable != nullptr)
-            api::WriteMessage(msg::kSubArrayVariableType, fileOf(this), line, variable);
+            report(fileOf(this), line, msg::kSubArrayVariableType, variable);
         else
-            api::WriteMessage(msg::kSubArrayExpressionType, fileOf(this), line);
+            report(fileOf(this), line, msg::kSubArrayExpressionType);
     } else {
         int64_t n = bytes ? source->u.bytes.length : static_cast<int64_t>(source->u.string.length);
         int64_t last = n - 1;
@@ -274,9 +273,9 @@ Completion readProperty(RunContext &run, const PropertyExpr &node, GetPropertyFn
         drop(*result);
         std::string text;
         if (textOf(thrown.value, text))
-            api::WriteMessage(msg::kPropertyReadThrew, fileOf(at), at->line, name, text.c_str());
+            report(fileOf(at), at->line, msg::kPropertyReadThrew, name, text.c_str());
         else
-            api::WriteMessage(msg::kPropertyReadThrewUnknown, fileOf(at), at->line, name);
+            report(fileOf(at), at->line, msg::kPropertyReadThrewUnknown, name);
         drop(thrown.value);
         return Completion::Failed;
     }
@@ -286,9 +285,9 @@ Completion readProperty(RunContext &run, const PropertyExpr &node, GetPropertyFn
         return Completion::Normal;
     drop(*result);
     if (code == 1)
-        api::WriteMessage(msg::kPropertyNotFound, fileOf(at), at->line, name);
+        report(fileOf(at), at->line, msg::kPropertyNotFound, name);
     else
-        api::WriteMessage(msg::kPropertyReadFailed, fileOf(at), at->line, name, static_cast<unsigned>(code));
+        report(fileOf(at), at->line, msg::kPropertyReadFailed, name, static_cast<unsigned>(code));
     return Completion::Failed;
 }
 
@@ -296,10 +295,10 @@ Completion readProperty(RunContext &run, const PropertyExpr &node, GetPropertyFn
 
 Completion PropertyExpr::evaluate(RunContext &run, ScriptValue *result)
 {
-    if (sourceExpression->assignable) {
+    if (sourceExpression->kind == ExpressionKind::Variable) {
         // The engine's own hook only reads, so it may read the variable
         // where it is; other hooks get their copy.
-        ScriptValue &stored = *static_cast<VariableExpr *>(sourceExpression)->binding;
+        ScriptValue &stored = static_cast<VariableExpr *>(sourceExpression)->ref(run);
         if (stored.getProperty == GetField || stored.getProperty == nullptr) {
             if (isLengthOfArray(stored, property)) {
                 setInteger(*result, static_cast<uint32_t>(arrays::length(stored)));

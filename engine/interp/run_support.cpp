@@ -1,11 +1,40 @@
-// Transfers, value texts for reports, hand-over of values, purity.
+// Transfers, value texts for reports, hand-over of values.
 #include "interp/run_support.h"
 
+#include "api/channels.h"
 #include "api/exceptions.h"
 #include "interp/fast_values.h"
 #include "value/chain.h"
 
+#include <cstdarg>
+#include <cstdio>
+#include <string>
+
 namespace pelorn::interp {
+
+void report(const char *file, int32_t line, const char *format, ...)
+{
+    va_list arguments;
+    va_start(arguments, format);
+    vreport(file, line, format, arguments);
+    va_end(arguments);
+}
+
+void vreport(const char *file, int32_t line, const char *format, va_list arguments)
+{
+    std::string text = std::string(file) + "(" + std::to_string(line) + ") : ";
+    va_list again;
+    va_copy(again, arguments);
+    int length = std::vsnprintf(nullptr, 0, format, arguments);
+    if (length > 0) {
+        size_t prefix = text.size();
+        text.resize(prefix + static_cast<size_t>(length) + 1);
+        std::vsnprintf(text.data() + prefix, static_cast<size_t>(length) + 1, format, again);
+        text.resize(prefix + static_cast<size_t>(length));
+    }
+    va_end(again);
+    api::WriteMessage("%s", text.c_str());
+}
 
 Completion raise(RunContext &run, TransferCode code, ScriptValue *value, const SourceFile *source, int32_t line,
                  const char *routine)
@@ -92,46 +121,6 @@ bool handOverValue(ScriptValue &source, ScriptValue &destination)
     bool ok = value::copy(source, destination);
     drop(source);
     return ok;
-}
-
-namespace {
-
-bool computePurity(const Expression *e)
-{
-    if (e == nullptr)
-        return true;
-    if (dynamic_cast<const VariableExpr *>(e) != nullptr || dynamic_cast<const LiteralExpr *>(e) != nullptr)
-        return true;
-    if (auto *a = dynamic_cast<const ArithmeticExpr *>(e))
-        return isPure(a->left) && isPure(a->right);
-    if (auto *c = dynamic_cast<const ConditionExpr *>(e))
-        return isPure(c->left) && isPure(c->right);
-    if (auto *n = dynamic_cast<const NegateExpr *>(e))
-        return isPure(n->operand);
-    if (auto *t = dynamic_cast<const TypeofExpr *>(e))
-        return isPure(t->operand);
-    if (auto *i = dynamic_cast<const IndexExpr *>(e))
-        return isPure(i->sourceExpression) && isPure(i->index);
-    if (auto *s = dynamic_cast<const SubArrayExpr *>(e))
-        return isPure(s->sourceExpression) && isPure(s->low) && isPure(s->high);
-    if (auto *p = dynamic_cast<const PropertyExpr *>(e)) // hooks see a copy
-        return isPure(p->sourceExpression);
-    if (auto *a = dynamic_cast<const ArrayLiteralExpr *>(e)) {
-        for (const ValueRecord &r : a->elements)
-            if (!isPure(r.expression))
-                return false;
-        return true;
-    }
-    // Calls: routines write their arguments back.
-    return false;
-}
-
-} // namespace
-
-bool decidePurity(const Expression *e)
-{
-    e->purity = computePurity(e) ? 1 : 0;
-    return e->purity == 1;
 }
 
 } // namespace pelorn::interp

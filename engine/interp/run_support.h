@@ -6,6 +6,7 @@
 #include "interp/nodes.h"
 #include "value/value.h"
 
+#include <cstdarg>
 #include <string>
 
 namespace pelorn::interp {
@@ -13,6 +14,13 @@ namespace pelorn::interp {
 inline const char *pathOf(const SourceFile *source) { return source != nullptr ? source->path.c_str() : ""; }
 inline const char *fileOf(const Statement *node) { return pathOf(node->source); }
 inline const char *fileOf(const Expression *node) { return pathOf(node->source); }
+
+// Delivers a run-time message about the node at file and line: the
+// position, then the formatted text ("file(line) : text").
+void report(const char *file, int32_t line, const char *format, ...) __attribute__((format(printf, 3, 4)));
+// report, for helpers that take a format and its arguments themselves.
+void vreport(const char *file, int32_t line, const char *format, va_list arguments)
+    __attribute__((format(printf, 3, 0)));
 
 // Makes a transfer pending. A value is taken over (source is left empty);
 // a null value is a transfer without one (break, exit).
@@ -67,18 +75,6 @@ inline bool handOverToEmpty(ScriptValue &source, ScriptValue &destination)
         return true;
     }
     return handOverValue(source, destination);
-}
-
-// Works out and caches in the node whether the expression is pure.
-bool decidePurity(const Expression *expression);
-// True when evaluating the expression can change no variable: it calls no
-// routine (routines write arguments back). Cached in the node; asked at
-// every index read, so the cached answer is read inline.
-inline bool isPure(const Expression *expression)
-{
-    if (expression == nullptr)
-        return true;
-    return expression->purity >= 0 ? expression->purity == 1 : decidePurity(expression);
 }
 
 // True when the native stack has too little room left for another call.

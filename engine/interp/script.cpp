@@ -1,8 +1,8 @@
 // Creating and releasing the script object.
 #include "interp/script.h"
 
-#include "front/compiler.h"
-#include "front/symbols.h"
+#include "interp/call_stack.h"
+#include "value/symbol_entries.h"
 
 #include <new>
 #include <sys/mman.h>
@@ -40,33 +40,34 @@ Script *createScript()
         delete script;
         throw std::bad_alloc();
     }
-    script->callStack = CallStackArea{static_cast<uint8_t *>(area), kCallStackSize, 0};
+    script->callStack = CallStackArea{static_cast<uint8_t *>(area), kCallStackSize, 0, 0};
     return script;
 }
 
 void releaseScript(::ScriptObject *object)
 {
     Script *script = Script::fromObject(object);
-    front::releasePending(script->pending);
-    script->pending = nullptr;
     delete script->mainBlock;
     script->mainBlock = nullptr;
-    front::releaseSymbolList(script->header.symbols);
+    value::releaseSymbolList(script->header.symbols);
     script->header.symbols = nullptr;
+    if (script->callStack.base != nullptr)
+        releaseOpenFrames(script->callStack);
     releaseRoutines(script->procedures);
     releaseRoutines(script->functions);
-    front::releaseModules(script->modules);
-    script->modules = nullptr;
+    // The modules go last: values and nodes may point into them.
+    if (script->releaseCompiled != nullptr)
+        script->releaseCompiled(script);
     if (script->callStack.base != nullptr)
         munmap(script->callStack.base, script->callStack.size);
-    script->callStack = CallStackArea{nullptr, 0, 0};
+    script->callStack = CallStackArea{nullptr, 0, 0, 0};
     while (script->sources != nullptr) {
         SourceFile *next = script->sources->next;
         delete script->sources;
         script->sources = next;
     }
     if (currentScript == script)
-        currentScript = nullptr;
+        setRunningScript(nullptr);
 }
 
 void destroyScript(Script *script) { delete script; }
@@ -82,6 +83,10 @@ const SourceFile *internSource(Script *script, const std::string &path, const st
 
 Script *runningScript() { return currentScript; }
 
-void setRunningScript(Script *script) { currentScript = script; }
+void setRunningScript(Script *script)
+{
+    currentScript = script;
+    builtins::setRunSettings(script != nullptr ? &script->settings : nullptr);
+}
 
 } // namespace pelorn::interp

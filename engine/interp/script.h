@@ -3,6 +3,7 @@
 // release and run entries where pelorn.h says.
 #pragma once
 
+#include "builtins/run_settings.h"
 #include "interp/nodes.h"
 #include "pelorn.h"
 
@@ -16,13 +17,14 @@ struct ModuleRecord;
 
 namespace pelorn::interp {
 
-// Routine calls save their variables here (80 bytes a symbol, 8 a frame).
+// Routine calls keep their frames here (80 bytes a symbol, 8 a frame).
 constexpr size_t kCallStackSize = 52428800;
 
 struct CallStackArea {
     uint8_t *base;
     size_t size;
     size_t fill;
+    uint32_t top; // the newest open frame's link offset plus one; 0 for none
 };
 
 struct Script {
@@ -33,10 +35,13 @@ struct Script {
     front::ModuleRecord *modules;   // loaded extension modules, newest first
     RoutineDefinition *procedures;  // newest first
     RoutineDefinition *functions;   // newest first
-    uint8_t apduVerbose;
+    builtins::RunSettings settings;
     CallStackArea callStack;
     SourceFile *sources;            // every file the script was compiled from
     size_t partsRun;                // main-block statements runScriptPart has started
+    // Frees what the compiler attached (pending nodes, modules); set by
+    // the compiler, null for scripts built without it.
+    void (*releaseCompiled)(Script *script);
 
     static Script *fromObject(::ScriptObject *object) { return reinterpret_cast<Script *>(object); }
     ::ScriptObject *object() { return &header; }
@@ -63,7 +68,8 @@ void destroyScript(Script *script);
 // Finds or adds the SourceFile record for a path (one per file).
 const SourceFile *internSource(Script *script, const std::string &path, const std::string &directory);
 
-// The script being compiled or run on this thread.
+// The script being compiled or run on this thread (its settings become
+// the built-ins' run settings).
 Script *runningScript();
 void setRunningScript(Script *script);
 

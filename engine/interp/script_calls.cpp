@@ -1,5 +1,4 @@
 // Calls of the script's own procedures and functions.
-#include "api/channels.h"
 #include "interp/arguments.h"
 #include "interp/call_stack.h"
 #include "interp/messages.h"
@@ -52,11 +51,11 @@ Completion takeReturn(RunContext &run, RoutineDefinition &routine, ScriptValue *
         if (!t.hasValue)
             return Completion::Normal;
         dropTransfer(run);
-        api::WriteMessage(msg::kProcedureReturnsValue, pathOf(t.source), t.line);
+        report(pathOf(t.source), t.line, msg::kProcedureReturnsValue);
         return Completion::Failed;
     }
     if (!t.hasValue) {
-        api::WriteMessage(msg::kFunctionMustReturn, pathOf(t.source), t.line, routine.name.c_str());
+        report(pathOf(t.source), t.line, msg::kFunctionMustReturn, routine.name.c_str());
         return Completion::Failed;
     }
     if (t.valueInResult) {
@@ -64,14 +63,14 @@ Completion takeReturn(RunContext &run, RoutineDefinition &routine, ScriptValue *
         t.valueInResult = false;
         if (result->type == PELORN_UNDEFINED) {
             drop(*result);
-            api::WriteMessage(msg::kFunctionReturnUntyped, pathOf(t.source), t.line, routine.name.c_str());
+            report(pathOf(t.source), t.line, msg::kFunctionReturnUntyped, routine.name.c_str());
             return Completion::Failed;
         }
         return keepAsCopy(*result) ? Completion::Normal : Completion::Failed;
     }
     if (t.value.type == PELORN_UNDEFINED) {
         dropTransfer(run);
-        api::WriteMessage(msg::kFunctionReturnUntyped, pathOf(t.source), t.line, routine.name.c_str());
+        report(pathOf(t.source), t.line, msg::kFunctionReturnUntyped, routine.name.c_str());
         return Completion::Failed;
     }
     t.hasValue = false;
@@ -95,65 +94,122 @@ Completion invoke(RunContext &run, RoutineDefinition &routine, ScriptValue *resu
 }
 
 // Parameter k gets argument k's value; the slot is not needed any more.
-// The opened frame left every parameter empty.
-void bindParameters(RoutineDefinition &routine, ArgumentSet &arguments)
+void bindParameters(const RoutineDefinition &routine, ScriptValue *frame, ArgumentSet &arguments)
 {
     for (uint32_t k = 0; k < routine.parameterCount; ++k)
-        handOverToEmpty(arguments.slots()[k].value, routine.parameters[k]->c.value);
+        handOverToEmpty(arguments.slots()[k].value, frame[routine.parameterSlot(k)]);
 }
 
 // After a call that ended normally: each argument written as a variable
-// receives its parameter's final value. The frame's restore then puts the
-// routine's own variables back, even when one was passed as an argument.
-void writeBack(RoutineDefinition &routine, const Arguments &arguments)
+// receives its parameter's final value, in order. A recursive call that
+// passes the routine's own variable writes into its own frame, which is
+// then released: the caller's variable keeps its value.
+void writeBack(const RunContext &run, const RoutineDefinition &routine, ScriptValue *frame,
+               const Arguments &arguments)
 {
-    for (uint32_t k = 0; k < routine.parameterCount; ++k)
-        if (VariableExpr *variable = writableVariable(arguments.expression(k)))
-            handOver(routine.parameters[k]->c.value, *variable->binding);
+    for (uint32_t k = 0; k < routine.parameterCount; ++k) {
+        VariableExpr *variable = writableVariable(arguments.expression(k));
+        if (variable == nullptr)
+            continue;
+        ScriptValue &target = variable->routine == &routine ? frame[variable->slot] : variable->ref(run);
+        handOver(frame[routine.parameterSlot(k)], target);
+    }
+}
+
+void reportDepth(const CallSite &site, const RoutineDefinition &routine)
+{
+    report(pathOf(site.source), site.line, site.result != nullptr ? msg::kFunctionDepth : msg::kProcedureDepth,
+           routine.name.c_str());
+}
+
+// Runs the routine in its open frame, then writes the arguments back and
+// closes the frame.
+Completion runInFrame(RunContext &run, const CallSite &site, RoutineDefinition &routine, ScriptValue *frame)
+{
+    ScriptValue *callerFrame = run.frame;
+    run.frame = frame;
+    Completion c = invoke(run, routine, site.result, site.source);
+    run.frame = callerFrame;
+    if (c == Completion::Failed)
+        return c; // the run is ending: the frame stays open
+    if (frame != nullptr) {
+        if (c == Completion::Normal)
+            writeBack(run, routine, frame, site.arguments);
+        closeFrame(run.script->callStack, frame, routine.symbolCount);
+    }
+    return c;
+}
+
+// A known routine whose arguments call no routine: they are evaluated
+// straight into the parameters' slots of the frame about to open. False
+// when the call must take the general path (nothing done then).
+bool callDirect(RunContext &run, const CallSite &site, Completion &c)
+{
+    RoutineDefinition *routine = site.resolved;
+    if (routine == nullptr || !site.arguments.allPure || routine->parameterCount != site.arguments.count ||
+        routine->symbolCount == 0)
+        return false;
+    CallStackArea &area = run.script->callStack;
+    uint32_t symbols = routine->symbolCount;
+    ScriptValue *frame = nextFrame(area, symbols);
+    if (frame == nullptr)
+        return false; // the general path evaluates, then reports the depth
+    for (uint32_t k = 0; k < routine->parameterCount; ++k) {
+        c = evaluateInto(run, site.arguments.expression(k), frame[routine->parameterSlot(k)]);
+        if (c != Completion::Normal) {
+            for (uint32_t i = 0; i < symbols; ++i)
+                drop(frame[i]);
+            return true;
+        }
+    }
+    if (nativeStackExhausted(run)) {
+        for (uint32_t i = 0; i < symbols; ++i)
+            drop(frame[i]);
+        reportDepth(site, *routine);
+        c = Completion::Failed;
+        return true;
+    }
+    pushFrame(area, symbols);
+    c = runInFrame(run, site, *routine, frame);
+    return true;
 }
 
 Completion call(RunContext &run, const CallSite &site)
 {
+    Completion c;
+    if (callDirect(run, site, c))
+        return c;
     bool function = site.result != nullptr;
     ArgumentSet arguments(site.arguments);
-    Completion c = arguments.evaluate(run);
+    c = arguments.evaluate(run);
     if (c != Completion::Normal)
         return c;
     RoutineDefinition *routine = site.resolved;
     if (routine == nullptr) {
         routine = findRoutine(function ? run.script->functions : run.script->procedures, site.name);
         if (routine == nullptr) {
-            api::WriteMessage(function ? msg::kFunctionNotFound : msg::kProcedureNotFound, pathOf(site.source), site.line,
-                              site.name.c_str());
+            report(pathOf(site.source), site.line, function ? msg::kFunctionNotFound : msg::kProcedureNotFound,
+                   site.name.c_str());
             return Completion::Failed;
         }
         site.resolved = routine;
     }
     if (routine->parameterCount != arguments.count()) {
-        api::WriteMessage(function ? msg::kFunctionArgumentCount : msg::kProcedureArgumentCount, pathOf(site.source),
-                          site.line,
-                          static_cast<int>(routine->parameterCount), routine->name.c_str());
+        report(pathOf(site.source), site.line, function ? msg::kFunctionArgumentCount : msg::kProcedureArgumentCount,
+               static_cast<int>(routine->parameterCount), routine->name.c_str());
         return Completion::Failed;
     }
     // Routines without symbols take no room in the area, but every call
     // nests native frames: both limits end a runaway recursion.
-    bool framed = routine->symbolCount > 0;
-    if (nativeStackExhausted(run) || (framed && !openFrame(run.script->callStack, *routine))) {
-        api::WriteMessage(function ? msg::kFunctionDepth : msg::kProcedureDepth, pathOf(site.source), site.line,
-                          routine->name.c_str());
+    uint32_t symbols = routine->symbolCount;
+    ScriptValue *frame = nullptr;
+    if (nativeStackExhausted(run) || (symbols > 0 && (frame = openFrame(run.script->callStack, symbols)) == nullptr)) {
+        reportDepth(site, *routine);
         return Completion::Failed;
     }
-    bindParameters(*routine, arguments);
+    bindParameters(*routine, frame, arguments);
     arguments.finish();
-    c = invoke(run, *routine, site.result, site.source);
-    if (c == Completion::Failed)
-        return c; // the run is ending: the frame stays open
-    if (framed) {
-        if (c == Completion::Normal)
-            writeBack(*routine, site.arguments);
-        closeFrame(run.script->callStack, *routine);
-    }
-    return c;
+    return runInFrame(run, site, *routine, frame);
 }
 
 } // namespace

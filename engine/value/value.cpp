@@ -232,14 +232,6 @@ uint64_t arrayLength(const ScriptValue &v)
     return n;
 }
 
-ArrayElement *arrayElementAt(const ScriptValue &v, uint64_t index)
-{
-    ArrayElement *e = v.u.array;
-    for (; e != nullptr && index > 0; --index)
-        e = e->next;
-    return e;
-}
-
 } // namespace pelorn::value
 
 extern "C" PELORN_API void FreeValue(ScriptValue *value)

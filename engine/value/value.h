@@ -77,11 +77,8 @@ inline bool isFloat(const ScriptValue &v) { return v.type == PELORN_FLOAT; }
 inline bool isString(const ScriptValue &v) { return v.type == PELORN_STRING; }
 inline bool isBoolean(const ScriptValue &v) { return v.type == PELORN_BOOLEAN; }
 inline bool isBytes(const ScriptValue &v) { return v.type == PELORN_BYTEARRAY; }
-inline bool isArray(const ScriptValue &v) { return v.type == PELORN_ARRAY; }
 
 // Number of elements along an array's chain.
 uint64_t arrayLength(const ScriptValue &v);
-// The element at index (0-based) or null past the end.
-ArrayElement *arrayElementAt(const ScriptValue &v, uint64_t index);
 
 } // namespace pelorn::value

@@ -20,7 +20,7 @@ class VerboseScript {
 public:
     VerboseScript() : script_(interp::createScript())
     {
-        script_->apduVerbose = 1;
+        script_->settings.apduVerbose = 1;
         interp::setRunningScript(script_);
     }
     ~VerboseScript()

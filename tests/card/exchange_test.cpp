@@ -34,7 +34,7 @@ protected:
         a.add(command);
         interp::VariableExpr *variable = nullptr;
         if (response != nullptr) {
-            variable = new interp::VariableExpr("resp", &responseEntry_);
+            variable = new interp::VariableExpr("resp", &responseEntry_, false);
             a.add(value::empty(), variable);
         }
         Outcome o = call(builtins::SendAPDU, a);
@@ -289,7 +289,7 @@ TEST_F(Statement, ChecksTheStatusWordAgainstItsMask)
 TEST_F(Statement, TracesTheExchange)
 {
     connect("atr 3B 02 14 50\nrule 00 A4 -> 6F 10 90 00\nrule * -> 90 00\n");
-    script_->apduVerbose = 1;
+    script_->settings.apduVerbose = 1;
     ASSERT_EQ(execute(line({bytes("00 A4 04 00 02 3F 00")})), interp::Completion::Normal);
     ASSERT_EQ(execute(line({bytes("00 B0 00 00 00")}, "90006100")), interp::Completion::Normal);
     std::string out = takeOutput();

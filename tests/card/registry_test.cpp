@@ -38,8 +38,8 @@ TEST_F(Registry, ListsEveryReaderInOrderWithItsProperties)
     Outcome listed = call(builtins::GetReaders);
     ASSERT_TRUE(listed.ok());
     ASSERT_EQ(value::arrayLength(listed.result), 2u);
-    ScriptValue &first = value::arrayElementAt(listed.result, 0)->value;
-    ScriptValue &second = value::arrayElementAt(listed.result, 1)->value;
+    ScriptValue &first = listed.result.u.array->value;
+    ScriptValue &second = listed.result.u.array->next->value;
     EXPECT_EQ(first.type, PELORN_READER);
     EXPECT_EQ(property(first, "name"), "Virtual PCD 00 00");
     EXPECT_EQ(property(second, "STRING"), "Virtual PCD 00 01");

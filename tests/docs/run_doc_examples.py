@@ -364,15 +364,24 @@ def message_texts(engine):
     return texts
 
 
-def check_messages(engine, guide, top):
+# The static check's warnings are the pelorn command's, documented with it.
+COMMAND_MESSAGES = "engine/check/"
+
+
+def check_messages(engine, docs, top):
     """Every message's fixed text (what lies between its conversions) must
-    stand in the guide, so a new message cannot go undocumented."""
-    with open(guide, encoding="utf-8") as f:
-        documented = re.sub(r"\s+", " ", f.read().replace("`", "").replace("\\|", "|"))
+    stand in the guide (the static check's in the command's page), so a new
+    message cannot go undocumented."""
+    texts = {}
+    for page in ("language.md", "command.md"):
+        with open(os.path.join(docs, page), encoding="utf-8") as f:
+            texts[page] = re.sub(r"\s+", " ", f.read().replace("`", "").replace("\\|", "|"))
     problems = []
     for path, text in message_texts(engine):
         if text in UNSEEN_MESSAGES:
             continue
+        page = "command.md" if path.startswith(COMMAND_MESSAGES) else "language.md"
+        guide, documented = os.path.join(docs, page), texts[page]
         for piece in PRINTF_CONVERSION.split(text.replace("%s(%d) : ", "")):
             piece = re.sub(r"\s+", " ", piece).strip()
             if len(piece) >= 6 and piece not in documented:
@@ -479,7 +488,7 @@ def main():
         found, names = check_registry(os.path.abspath(options.registry), os.path.join(docs, "language.md"), top)
         problems += found
     if options.engine and not options.card:
-        problems += check_messages(os.path.abspath(options.engine), os.path.join(docs, "language.md"), top)
+        problems += check_messages(os.path.abspath(options.engine), docs, top)
 
     for problem in problems:
         print("FAIL " + problem + "\n")

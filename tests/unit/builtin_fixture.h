@@ -101,7 +101,7 @@ public:
     Args &variable(size_t i)
     {
         static SymbolEntry entry{};
-        slots_[i].expression = new interp::VariableExpr("v", &entry);
+        slots_[i].expression = new interp::VariableExpr("v", &entry, false);
         return *this;
     }
 

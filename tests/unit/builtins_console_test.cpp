@@ -130,10 +130,10 @@ TEST_F(ConsoleBuiltins, SetAPDUVerboseSwitchesTheRunningScript)
     interp::setRunningScript(script);
     Args on{boolean(true)};
     ASSERT_EQ(call(bi::SetAPDUVerbose, on), 0);
-    EXPECT_EQ(script->apduVerbose, 1);
+    EXPECT_EQ(script->settings.apduVerbose, 1);
     Args off{boolean(false)};
     ASSERT_EQ(call(bi::SetAPDUVerbose, off), 0);
-    EXPECT_EQ(script->apduVerbose, 0);
+    EXPECT_EQ(script->settings.apduVerbose, 0);
     interp::setRunningScript(nullptr);
     FreeScript(script->object());
 }

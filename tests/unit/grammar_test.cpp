@@ -157,10 +157,12 @@ TEST_F(Grammar, ByvalClearsOnlyItsOwnArgument)
     auto *call = dynamic_cast<interp::BuiltinProcedureCallStatement *>(result.script->mainBlock->statements.back());
     ASSERT_NE(call, nullptr);
     ASSERT_EQ(call->arguments.count, 3u);
-    EXPECT_TRUE(call->arguments.expression(0)->assignable);
-    EXPECT_FALSE(call->arguments.expression(1)->assignable);
+    auto byValue = [&call](uint32_t i) {
+        return static_cast<const interp::VariableExpr *>(call->arguments.expression(i))->byValue;
+    };
+    EXPECT_FALSE(byValue(0));
+    EXPECT_TRUE(byValue(1));
     EXPECT_EQ(fixture::shape(call->arguments.expression(2)), "(+ a 1)");
-    EXPECT_FALSE(call->arguments.expression(2)->assignable);
 }
 
 TEST_F(Grammar, EveryStatementFormCompiles)

@@ -83,12 +83,13 @@ protected:
         return node;
     }
 
-    VariableExpr *var(SymbolEntry *e, int32_t line = 1) { return at(new VariableExpr(e->a.name, e), line); }
+    VariableExpr *var(SymbolEntry *e, int32_t line = 1) { return at(new VariableExpr(e->a.name, e, false), line); }
     LiteralExpr *integer(int64_t n, int32_t line = 1) { return at(new LiteralExpr(value::makeInteger(n)), line); }
     LiteralExpr *text(const char *s, int32_t line = 1) { return at(new LiteralExpr(value::makeString(s)), line); }
     static Expression *byval(Expression *e)
     {
-        e->assignable = false;
+        if (e->kind == ExpressionKind::Variable)
+            static_cast<VariableExpr *>(e)->byValue = true;
         return e;
     }
     ArithmeticExpr *arith(ArithmeticOperator op, Expression *l, Expression *r, int32_t line = 1)

@@ -139,7 +139,10 @@ Scanned scan(const std::string &text, bool debug = false)
         }
         front::closeScriptFiles();
         front::scanner::destroy(c.scanner);
-        // The token texts are still pending: released with the script.
+        // The token texts are still pending; the compiler's release entry
+        // is not set here, so they go before the script.
+        front::releasePending(c.script->pending);
+        c.script->pending = nullptr;
         FreeScript(c.script->object());
     }
     front::setDebugMode(false);

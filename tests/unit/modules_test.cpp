@@ -80,9 +80,10 @@ TEST_F(Modules, NewerModulesAreSearchedFirstAndTypesNumberedPerCompilation)
     ASSERT_EQ(result.status, PELORN_PARSED) << result.message;
     auto *assign = dynamic_cast<interp::AssignStatement *>(topLevel(0));
     ASSERT_NE(assign, nullptr);
-    auto *shared = dynamic_cast<interp::VariableExpr *>(assign->value);
-    ASSERT_NE(shared, nullptr);
-    EXPECT_EQ(shared->binding->u.integer, 2); // shadow's, not plain's
+    ASSERT_EQ(assign->value->kind, interp::ExpressionKind::Variable);
+    auto *shared = static_cast<interp::VariableExpr *>(assign->value);
+    EXPECT_EQ(shared->storage, interp::VariableStorage::External);
+    EXPECT_EQ(shared->place->u.integer, 2); // shadow's, not plain's
     EXPECT_EQ(valueOf(1), "(= (typeof x) 2003)");
 
     compile(use("shadow") + "y = typeof 1 = SHADE\n");

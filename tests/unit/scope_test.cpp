@@ -36,7 +36,7 @@ protected:
     const ScriptValue *targetOf(size_t statement) const
     {
         auto *assign = dynamic_cast<interp::AssignStatement *>(result.script->mainBlock->statements.at(statement));
-        return assign != nullptr ? assign->target->binding : nullptr;
+        return assign != nullptr ? assign->target->place : nullptr;
     }
     const SymbolEntry *globals() const { return result.script->header.symbols; }
 };
@@ -53,7 +53,11 @@ TEST_F(Scope, RoutineVariablesAreTheirOwn)
     EXPECT_EQ(targetOf(0), &entry(globals(), "t")->c.value);
     auto *inner = dynamic_cast<interp::AssignStatement *>(p->body->statements.at(0));
     ASSERT_NE(inner, nullptr);
-    EXPECT_EQ(inner->target->binding, &entry(p->symbols, "t")->c.value);
+    // t is a slot of P's frames, third after the parameters.
+    EXPECT_EQ(inner->target->storage, interp::VariableStorage::Local);
+    EXPECT_EQ(inner->target->routine, p);
+    EXPECT_EQ(inner->target->slot, 2u);
+    EXPECT_EQ(inner->target->entry, entry(p->symbols, "t"));
 }
 
 TEST_F(Scope, ANameLeftBehindByARoutineIsNewAgain)
@@ -87,9 +91,9 @@ TEST_F(Scope, ForCounterBelongsToTheLoopUnlessTheBodyNamesIt)
     auto *loop = dynamic_cast<interp::ForStatement *>(result.script->mainBlock->statements.at(0));
     ASSERT_NE(loop, nullptr);
     EXPECT_EQ(names(loop->symbols), "i");
-    EXPECT_EQ(loop->counter->binding, &loop->symbols->c.value);
+    EXPECT_EQ(loop->counter->place, &loop->symbols->c.value);
     EXPECT_EQ(names(globals()), "i");
-    EXPECT_NE(&entry(globals(), "i")->c.value, loop->counter->binding);
+    EXPECT_NE(&entry(globals(), "i")->c.value, loop->counter->place);
 
     compile("for i = 1 to 3\n  Println(i)\nend\nPrintln(i)\n");
     ASSERT_EQ(result.status, PELORN_PARSED) << result.message;
@@ -97,7 +101,7 @@ TEST_F(Scope, ForCounterBelongsToTheLoopUnlessTheBodyNamesIt)
     ASSERT_NE(loop, nullptr);
     EXPECT_EQ(loop->symbols, nullptr);
     EXPECT_EQ(names(globals()), "i");
-    EXPECT_EQ(loop->counter->binding, &globals()->c.value);
+    EXPECT_EQ(loop->counter->place, &globals()->c.value);
 }
 
 TEST_F(Scope, CatchVariableNamedInTheHandlerIsGlobal)
@@ -107,7 +111,7 @@ TEST_F(Scope, CatchVariableNamedInTheHandlerIsGlobal)
     auto *t = dynamic_cast<interp::TryStatement *>(result.script->mainBlock->statements.at(0));
     ASSERT_NE(t, nullptr);
     EXPECT_EQ(t->symbols, nullptr);
-    EXPECT_EQ(t->catchVariable->binding, &entry(globals(), "err")->c.value);
+    EXPECT_EQ(t->catchVariable->place, &entry(globals(), "err")->c.value);
 }
 
 TEST_F(Scope, VariablesAreCaseSensitiveAndPredefinedNamesWin)
@@ -124,7 +128,7 @@ TEST_F(Scope, VariablesAreCaseSensitiveAndPredefinedNamesWin)
         if (std::string(front::entryName(*e)) == "Err")
             predefined = e;
     ASSERT_NE(predefined, nullptr);
-    EXPECT_EQ(err->target->binding, &predefined->c.value);
+    EXPECT_EQ(err->target->place, &predefined->c.value);
 }
 
 TEST_F(Scope, ConstantExpressionsOfADeclarationsOnlyScriptKeepTheirVariables)
@@ -136,7 +140,7 @@ TEST_F(Scope, ConstantExpressionsOfADeclarationsOnlyScriptKeepTheirVariables)
     EXPECT_EQ(names(globals()), "X y");
     auto *assign = dynamic_cast<interp::AssignStatement *>(result.script->mainBlock->statements.at(0));
     ASSERT_NE(assign, nullptr);
-    EXPECT_EQ(static_cast<interp::VariableExpr *>(assign->value)->binding, &entry(globals(), "y")->c.value);
+    EXPECT_EQ(static_cast<interp::VariableExpr *>(assign->value)->place, &entry(globals(), "y")->c.value);
 }
 
 TEST_F(Scope, CompoundStatementsOwnTheNamesTheyFirstBind)

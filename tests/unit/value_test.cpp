@@ -97,8 +97,8 @@ TEST(Value, CopyOfArraysIsElementByElement)
     ASSERT_TRUE(value::copy(a, copy));
     value::release(a);
     ASSERT_EQ(value::arrayLength(copy), 2u);
-    EXPECT_EQ(value::arrayElementAt(copy, 0)->value.u.integer, 1);
-    EXPECT_EQ(text(value::arrayElementAt(copy, 1)->value), "two");
+    EXPECT_EQ(copy.u.array->value.u.integer, 1);
+    EXPECT_EQ(text(copy.u.array->next->value), "two");
     value::release(copy);
 }
 

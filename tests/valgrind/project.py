@@ -38,13 +38,18 @@ def is_native(path):
         return False
 
 
-def under_memcheck(command, wrappers):
+def under_memcheck(command, wrappers, build):
     """The test's command with memcheck put in front of its native program,
-    or with pelornrun and pelorn swapped for their memcheck wrappers."""
+    or with pelornrun and pelorn swapped for their memcheck wrappers. Only
+    the project's own programs are checked: a test that an outside program
+    runs (python3 with a third-party extension, say) has nothing of ours to
+    check in that process."""
     if any(program in command for program in wrappers):
         return [wrappers.get(part, part) for part in command]
     for i, part in enumerate(command):
         if os.path.isabs(part) and is_native(part) and os.access(part, os.X_OK):
+            if not part.startswith(build + os.sep):
+                return None
             return command[:i] + memcheck_prefix() + command[i:]
     return None
 
@@ -85,7 +90,7 @@ def main():
     for name, command, settings in collect(build):
         if args.k and not any(k in name for k in args.k):
             continue
-        wrapped = under_memcheck(command, wrappers)
+        wrapped = under_memcheck(command, wrappers, build)
         if wrapped is None:
             print("%-24s no native program to check" % name)
             continue

@@ -1,11 +1,13 @@
 // SymbolEntry records: names and release.
-#include "front/symbols.h"
+#include "value/symbol_entries.h"
 
 #include "value/value.h"
 
+#include <cstring>
+
 #include <strings.h>
 
-namespace pelorn::front {
+namespace pelorn::value {
 
 const char *entryName(const SymbolEntry &entry)
 {
@@ -31,11 +33,11 @@ void releaseSymbolList(SymbolEntry *head)
         } else {
             zfree(head->a.name);
             if (head->kind == PELORN_SYM_VARIABLE)
-                value::release(head->c.value);
+                release(head->c.value);
         }
         zfree(head);
         head = next;
     }
 }
 
-} // namespace pelorn::front
+} // namespace pelorn::value

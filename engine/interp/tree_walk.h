@@ -1,0 +1,22 @@
+// Visiting every expression of a subtree, for decisions taken once the
+// tree is built (which variables are a routine's own).
+#pragma once
+
+#include "interp/nodes.h"
+
+#include <functional>
+
+namespace pelorn::interp {
+
+// Calls visit on every expression under the statement, nested ones included.
+void forEachExpression(Statement *statement, const std::function<void(Expression &)> &visit);
+
+template <typename Visit> void forEachVariable(Statement *statement, Visit visit)
+{
+    forEachExpression(statement, [&visit](Expression &e) {
+        if (e.kind == ExpressionKind::Variable)
+            visit(static_cast<VariableExpr &>(e));
+    });
+}
+
+} // namespace pelorn::interp
