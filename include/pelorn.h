@@ -243,8 +243,7 @@ PELORN_API int32_t CheckScriptText(const char *text, size_t length, const char *
  * variables, constants, routines and modules, and what it declares (and
  * the global variables it makes) stays for later parts. Its routines see
  * the constants but no global variable, as in a script; a routine of a
- * name already declared takes the name over for the calls compiled after
- * it. Messages name the text `name`, its lines numbered from `firstLine`;
+ * name already declared takes the name over, for every call. Messages name the text `name`, its lines numbered from `firstLine`;
  * relative paths start from `directory` (the current directory when
  * null). The result is PELORN_PARSED; PELORN_COMPILE_ERROR (the message
  * delivered, the script as it was); or PELORN_INCOMPLETE (nothing

@@ -15,6 +15,7 @@
 #include "front/paths.h"
 #include "front/scanner.h"
 #include "front/script_files.h"
+#include "interp/routine_cache.h"
 
 #include <algorithm>
 #include <new>
@@ -87,6 +88,7 @@ void handOver(Compilation &c, const Before &before)
     interp::Script *script = c.script;
     c.symbols.forgetOuter();
     appendChain(script->header.symbols, c.symbols.takeGlobals());
+    bool newRoutines = c.procedures != before.procedures || c.functions != before.functions;
     script->procedures = c.procedures;
     script->functions = c.functions;
     script->modules = c.modules;
@@ -101,6 +103,9 @@ void handOver(Compilation &c, const Before &before)
     releasePending(c.pending);
     script->pending = nullptr;
     c.pending = nullptr;
+    // A routine declared again under a name: calls find the new one.
+    if (newRoutines)
+        interp::forgetResolvedRoutines(*script);
 }
 
 // The routines and modules put in front of the script's own.

@@ -82,6 +82,15 @@ TEST_F(ScriptParts, RoutinesSeeConstantsButNoGlobalVariable)
     EXPECT_EQ(output(), "7\n5\n");
 }
 
+TEST_F(ScriptParts, ARoutineDeclaredAgainTakesItsNameOver)
+{
+    EXPECT_TRUE(run("procedure Inner()\n  Println(\"first\")\nend\nfunction Outer()\n  Inner()\n  return 1\nend\n"
+                    "x = Outer()\n"));
+    // Outer's call of Inner, and a call already run, find the new one.
+    EXPECT_TRUE(run("procedure Inner()\n  Println(\"second\")\nend\nx = Outer()\n"));
+    EXPECT_EQ(output(), "first\nsecond\n");
+}
+
 TEST_F(ScriptParts, OnlyTheNewStatementsRun)
 {
     EXPECT_TRUE(run("Println(\"a\")\n"));
