@@ -235,6 +235,39 @@ PELORN_API int32_t CheckScript(const char *path, CheckReportFn report, void *con
 PELORN_API int32_t CheckScriptText(const char *text, size_t length, const char *name, const char *directory,
                                    CheckReportFn report, void *context);
 
+/* Sessions: a host that compiles and runs a script piece by piece, as
+ * pelorn -i does with what is typed.
+ *
+ * ParseScriptPart compiles more text into a compiled script, as if it
+ * followed what the script holds: the text sees the script's global
+ * variables, constants, routines and modules, and what it declares (and
+ * the global variables it makes) stays for later parts. Its routines see
+ * the constants but no global variable, as in a script; a routine of a
+ * name already declared takes the name over, for every call. Messages name the text `name`, its lines numbered from `firstLine`;
+ * relative paths start from `directory` (the current directory when
+ * null). The result is PELORN_PARSED; PELORN_COMPILE_ERROR (the message
+ * delivered, the script as it was); or PELORN_INCOMPLETE (nothing
+ * delivered, the script as it was): the text ends inside a block, a
+ * routine or a continued line, and more text could complete it.
+ *
+ * RunScriptPart runs the top-level statements that no call of it has run:
+ * all of a fresh script's, then those of each part compiled since. It
+ * reports what goes wrong as the run entry does, but leaves the cards
+ * connected and the current reader chosen, for the next part; a session
+ * ends with DisconnectCards, which does what the end of every run does.
+ *
+ * InterruptScript, from any thread or a signal handler, stops the run in
+ * progress at the next block it enters (the next turn of a loop, the next
+ * routine call): the run fails with "Run interrupted.", and a wait for a
+ * card ends. A request made while nothing runs is dropped when a run
+ * starts. */
+enum { PELORN_INCOMPLETE = 3 };
+PELORN_API int32_t ParseScriptPart(ScriptObject *script, const char *text, size_t length, const char *name,
+                                   const char *directory, int32_t firstLine);
+PELORN_API uint8_t RunScriptPart(ScriptObject *script);
+PELORN_API void DisconnectCards(void);
+PELORN_API void InterruptScript(void);
+
 /* Throwing a value into the script from a routine or hook. Both unwind as
  * a C++ exception: build C modules with -fexceptions. */
 PELORN_API __attribute__((noreturn)) void ThrowException(ScriptValue value);

@@ -13,7 +13,7 @@ import sys
 
 # Lowest first.
 LAYERS = [
-    ("channels", ["api/channels.h", "api/exceptions.h", "api/unattended.h"]),
+    ("channels", ["api/channels.h", "api/exceptions.h", "api/interrupt.h", "api/unattended.h"]),
     ("value", ["value/"]),
     ("builtins", ["builtins/"]),
     ("card", ["card/"]),

@@ -7,7 +7,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake flex bison pkg-config python3
-    libssl-dev libpcsclite-dev libgtest-dev
+    libssl-dev libpcsclite-dev libgtest-dev libedit-dev
     pcscd vsmartcard-vpcd
     vim python3-cryptography
     "$@"

@@ -1,4 +1,5 @@
 // Time, clocks, pauses and random numbers (OpenSSL's process-wide generator).
+#include "api/interrupt.h"
 #include "builtins/arguments.h"
 #include "builtins/catalogue.h"
 #include "builtins/messages.h"
@@ -84,7 +85,8 @@ int32_t Sleep(uint32_t count, ArgumentSlot *args)
         return badArguments(messages::kSleep);
     auto milliseconds = static_cast<uint32_t>(args[0].value.u.integer);
     timespec left{static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000L};
-    while (nanosleep(&left, &left) != 0 && errno == EINTR) {
+    // A signal that interrupts the run (InterruptScript) ends the sleep.
+    while (nanosleep(&left, &left) != 0 && errno == EINTR && !api::interrupted()) {
     }
     return PELORN_OK;
 }

@@ -168,7 +168,8 @@ private:
         for (uint32_t i = 0; i < arguments.count; ++i) {
             const Expression *argument = arguments.expression(i);
             Node a = expression(argument);
-            a.bareArgument = a.form == Form::Variable && argument->kind == ExpressionKind::Variable;
+            a.bareArgument = a.form == Form::Variable;
+            a.byValue = a.bareArgument && static_cast<const VariableExpr *>(argument)->byValue;
             n.children.push_back(std::move(a));
         }
     }

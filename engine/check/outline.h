@@ -48,7 +48,8 @@ struct Node {
     const SymbolEntry *variable = nullptr; // Variable: what the name is bound to
     bool constant = false;                 // Variable
     bool readOnly = false;                 // Variable
-    bool bareArgument = false;             // Variable: an argument written as a plain variable, without BYVAL
+    bool bareArgument = false;             // Variable: an argument written as a plain variable
+    bool byValue = false;                  // Variable: such an argument marked BYVAL
     Callee callee = Callee::Procedure;     // Call
     const void *entry = nullptr;           // Call of a built-in or module routine: its entry point
     bool declaration = false;              // Assign: a constant's declaration
@@ -57,7 +58,7 @@ struct Node {
     Jump jump = Jump::Break;               // Jump
 
     // A call writes the argument's final value back into this variable.
-    bool writtenBack() const { return form == Form::Variable && bareArgument && !constant && !readOnly; }
+    bool writtenBack() const { return form == Form::Variable && bareArgument && !byValue && !constant && !readOnly; }
 };
 
 struct Routine {

@@ -65,6 +65,14 @@ struct Compilation {
     // statement being compiled reach; leaves are 1 and not listed.
     std::unordered_map<const void *, uint32_t> depths;
 
+    // How deep the scanner is inside a routine definition: its own block
+    // and the blocks in its body (0 outside any).
+    int32_t routineDepth = 0;
+    // The text ended where more could have completed it (a syntax error at
+    // the end of input); with quietIncomplete, that error is not delivered.
+    bool incomplete = false;
+    bool quietIncomplete = false;
+
     // Watching from outside (the static check); null otherwise.
     CompileObserver *observer = takeNextObserver();
     TokenPosition tokenStart; // of the token being scanned

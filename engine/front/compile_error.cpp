@@ -14,9 +14,11 @@ namespace pelorn::front {
 void raiseCompileError(const char *text)
 {
     Compilation &c = compilation();
-    if (c.positionPrefix && c.current.source != nullptr)
+    // Text that more text could complete: the host asks for it instead.
+    bool quiet = c.incomplete && c.quietIncomplete;
+    if (!quiet && c.positionPrefix && c.current.source != nullptr)
         api::WriteMessage(messages::kWithPosition, c.current.source->path.c_str(), currentLine(), text);
-    else
+    else if (!quiet)
         api::WriteMessage(messages::kWithoutPosition, text);
     // parseScript closes the files, frees the buffers and everything built.
     throw CompileError{};

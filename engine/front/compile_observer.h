@@ -34,7 +34,10 @@ TokenPosition tokenStart();
 // The parser reduces a rule whose first symbol starts at `where`: nodes
 // built by its action start there.
 void noteReduction(TokenPosition where);
-// The parser read a token: tells the observer about blocks.
+// The parser read a token: follows routine definitions, tells the
+// observer about blocks.
 void observeToken(int token, TokenPosition where);
+// A syntax error at the end of the input: more text could complete it.
+void noteIncompleteInput();
 
 } // namespace pelorn::front

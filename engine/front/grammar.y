@@ -362,6 +362,8 @@ static int yyreport_syntax_error(const yypcontext_t *context, yyscan_t)
     constexpr size_t kLongestText = 4032;
     std::string text = messages::kSyntaxError;
     yysymbol_kind_t lookahead = yypcontext_token(context);
+    if (lookahead == YYSYMBOL_YYEOF)
+        noteIncompleteInput();
     if (lookahead != YYSYMBOL_YYEMPTY) {
         text += messages::kUnexpected;
         text += tokenName(lookahead);

@@ -30,6 +30,25 @@ const char *blockKeyword(int token)
     }
 }
 
+// Follows routine definitions: "procedure NAME" or "function NAME" opens
+// one, and its "end" is the one that brings the count of the blocks in
+// its body back to zero.
+void trackRoutine(Compilation &c, int token)
+{
+    if (c.routineDepth == 0) {
+        if (token != TOKEN_PROC_NAME && token != TOKEN_FUNC_NAME)
+            return;
+        c.routineDepth = 1;
+    } else if (token == TOKEN_END) {
+        --c.routineDepth;
+    } else if (token == TOKEN_IF || token == TOKEN_WHILE || token == TOKEN_FOR || token == TOKEN_TRY) {
+        ++c.routineDepth;
+    } else {
+        return;
+    }
+    c.symbols.setInRoutine(c.routineDepth > 0);
+}
+
 } // namespace
 
 void observeNextCompilation(CompileObserver *observer) { nextObserver = observer; }
@@ -51,9 +70,12 @@ TokenPosition tokenStart() { return compilation().tokenStart; }
 
 void noteReduction(TokenPosition where) { compilation().reduction = where; }
 
+void noteIncompleteInput() { compilation().incomplete = true; }
+
 void observeToken(int token, TokenPosition where)
 {
-    const Compilation &c = compilation();
+    Compilation &c = compilation();
+    trackRoutine(c, token);
     CompileObserver *observer = c.observer;
     if (observer == nullptr)
         return;

@@ -87,12 +87,28 @@ SymbolEntry *SymbolTables::findShared(const char *name) const
     return nullptr;
 }
 
+void SymbolTables::seedOuter(SymbolEntry *globals)
+{
+    outer_ = globals;
+    for (SymbolEntry *e = globals; e != nullptr; e = e->next)
+        if (e->kind == PELORN_SYM_VARIABLE && e->a.name != nullptr)
+            variables_.emplace(e->a.name, Slot{e, ListId::Outer});
+}
+
+void SymbolTables::forgetOuter()
+{
+    forget(outer_);
+    outer_ = nullptr;
+}
+
 SymbolEntry *SymbolTables::findVariable(const char *name, std::initializer_list<ListId> order) const
 {
     auto [first, last] = variables_.equal_range(name);
     SymbolEntry *best = nullptr;
     size_t bestRank = order.size();
     for (auto it = first; it != last; ++it) {
+        if (it->second.list == ListId::Outer && inRoutine_ && it->second.entry->isConstant == 0)
+            continue;
         size_t rank = 0;
         for (ListId id : order) {
             if (id == it->second.list)
@@ -111,7 +127,8 @@ SymbolEntry *SymbolTables::find(const char *name) const
 {
     if (SymbolEntry *e = findShared(name))
         return e;
-    return findVariable(name, {ListId::Scope, ListId::Constants, ListId::Parameters, ListId::NewVariables});
+    return findVariable(name,
+                        {ListId::Scope, ListId::Outer, ListId::Constants, ListId::Parameters, ListId::NewVariables});
 }
 
 SymbolList &SymbolTables::list(ListId id)
@@ -124,6 +141,7 @@ SymbolList &SymbolTables::list(ListId id)
     case ListId::Parameters:
         return parameters_;
     case ListId::NewVariables:
+    case ListId::Outer: // never created into
         break;
     }
     return newVariables_;
@@ -162,7 +180,8 @@ interp::VariableExpr *SymbolTables::resolveVariable(const char *name)
 {
     SymbolEntry *entry = findShared(name);
     if (entry == nullptr)
-        entry = findVariable(name, {ListId::Scope, ListId::Parameters, ListId::Constants, ListId::NewVariables});
+        entry = findVariable(
+            name, {ListId::Scope, ListId::Outer, ListId::Parameters, ListId::Constants, ListId::NewVariables});
     if (entry == nullptr)
         entry = createVariable(ListId::NewVariables, name, false);
     return makeVariableExpr(entry);
@@ -178,7 +197,7 @@ interp::VariableExpr *SymbolTables::declareParameter(const char *name)
 interp::VariableExpr *SymbolTables::declareConstant(const char *name)
 {
     if (findShared(name) != nullptr ||
-        findVariable(name, {ListId::Scope, ListId::NewVariables, ListId::Constants}) != nullptr)
+        findVariable(name, {ListId::Scope, ListId::NewVariables, ListId::Constants, ListId::Outer}) != nullptr)
         return nullptr;
     return makeVariableExpr(createVariable(ListId::Constants, name, true));
 }

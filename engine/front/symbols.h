@@ -38,7 +38,10 @@ struct SymbolList {
     SymbolEntry *take();
 };
 
-enum class ListId : uint8_t { Scope, Constants, Parameters, NewVariables };
+// Outer: the globals of a script that more text is compiled into (a
+// session's earlier inputs); the compilation searches them but does not own
+// them.
+enum class ListId : uint8_t { Scope, Constants, Parameters, NewVariables, Outer };
 
 // The compilation's lists, with indexes so that a lookup costs the same
 // however many names a script has. The indexes give exactly the entry a
@@ -54,6 +57,15 @@ public:
     // module was loaded).
     void indexShared(const ModuleRecord *modules);
 
+    // Compiling more text into a script: its globals are searched right
+    // after the scope list, its constants from routines too, its variables
+    // only outside routine definitions (a routine sees no global variable,
+    // as in a script). The list stays the caller's.
+    void seedOuter(SymbolEntry *globals);
+    void forgetOuter();
+    // The scanner is inside a routine definition (declarations part).
+    void setInRoutine(bool inRoutine) { inRoutine_ = inRoutine; }
+
     // Built-ins, modules, scope, constants, parameters, new variables.
     SymbolEntry *find(const char *name) const;
     // Built-ins, modules, scope, parameters, constants, new variables;
@@ -61,8 +73,8 @@ public:
     interp::VariableExpr *resolveVariable(const char *name);
     // Null when the name is a built-in, module, scope or parameter name.
     interp::VariableExpr *declareParameter(const char *name);
-    // Null when the name is a built-in, module, scope, new-variable or
-    // constant name.
+    // Null when the name is a built-in, module, scope, new-variable,
+    // constant or outer name.
     interp::VariableExpr *declareConstant(const char *name);
     // A VariableExpr bound to the entry, or to a new variable of the same
     // name when the entry has left every list the compiler searches.
@@ -111,6 +123,8 @@ private:
     // search order; the entry's own rule decides whether the case matters.
     std::unordered_map<std::string_view, std::vector<SymbolEntry *>, CaseInsensitiveHash, CaseInsensitiveEqual>
         shared_;
+    SymbolEntry *outer_ = nullptr;
+    bool inRoutine_ = false;
 };
 
 } // namespace pelorn::front

@@ -20,6 +20,9 @@ inline constexpr char kBuiltinInteger[] = "Uncaught exception (0x%.8llX) from Fu
 inline constexpr char kBuiltinText[] = "Uncaught exception (%s) from Function \"%s\"";
 inline constexpr char kBuiltinUnknown[] = "Uncaught exception (unknown) from Function \"%s\"";
 
+// The host stopped the run (InterruptScript).
+inline constexpr char kInterrupted[] = "%s(%d) : Run interrupted.";
+
 // ------------------------------------------------------------------- calls
 inline constexpr char kProcedureNotFound[] = "Runtime error : Procedure \"%s\" not found.";
 inline constexpr char kFunctionNotFound[] = "Runtime error : Function \"%s\" not found.";

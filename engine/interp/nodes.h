@@ -5,6 +5,7 @@
 // execute/evaluate. A node owns its children; its destructor is the release.
 #pragma once
 
+#include "api/interrupt.h"
 #include "api/unattended.h"
 #include "interp/completion.h"
 #include "pelorn.h"
@@ -512,14 +513,22 @@ struct RoutineDefinition {
     RoutineDefinition *next = nullptr; // procedure or function list, newest first
 };
 
+// The host asked the run to stop (InterruptScript): the message, at the
+// statement about to run (a block's first), and the run fails.
+Completion stopInterrupted(const Statement &at);
+Completion stopInterrupted(const BlockStatement &block);
+
 // Loops, ifs and calls run a block at every turn: inline, so that its
-// statements run without a call for the block itself.
+// statements run without a call for the block itself. Every turn of a
+// loop and every call enters one: where an interrupt is seen.
 inline Completion BlockStatement::execute(RunContext &run)
 {
 #ifdef PELORN_FUZZING
     if (!api::chargeRunBudget())
         return Completion::Failed;
 #endif
+    if (api::interrupted()) [[unlikely]]
+        return stopInterrupted(*this);
     for (Statement *statement : statements) {
         Completion c = statement->execute(run);
         if (c != Completion::Normal)

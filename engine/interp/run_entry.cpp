@@ -118,29 +118,60 @@ bool reportUncaught(RunContext &run)
 
 } // namespace
 
-uint8_t runScript(::ScriptObject *object)
+namespace {
+
+// Runs the main block, or its statements from `first` on, under the report
+// of what no handler took. True when the run succeeded.
+bool runMainBlock(Script *script, size_t first)
 {
-    Script *script = Script::fromObject(object);
     setRunningScript(script);
     card::refreshRegistry();
+    api::clearInterrupt();
     RunContext run;
     run.script = script;
     run.stackLimit = boundedLimit(stackLimitOfThisThread());
     run.directory.reset();
     value::forgetPositions(); // nothing remembered from before this run holds
-    Completion c;
+    Completion c = Completion::Normal;
     try {
-        c = script->mainBlock->execute(run);
+        if (first == 0) {
+            c = script->mainBlock->execute(run);
+        } else {
+            // The part's own statements: an interrupt that came while one
+            // ran (a Sleep) stops the part after it.
+            const std::vector<Statement *> &statements = script->mainBlock->statements;
+            for (size_t i = first; i < statements.size() && c == Completion::Normal; ++i) {
+                c = statements[i]->execute(run);
+                if (c == Completion::Normal && api::interrupted())
+                    c = stopInterrupted(*statements[i]);
+            }
+        }
     } catch (...) { // not the engine's: it passes on to the host
         run.directory.finish();
         throw;
     }
     run.directory.finish();
     value::forgetPositions();
-    bool succeeded = c == Completion::Normal || (c == Completion::Transfer && reportUncaught(run));
+    return c == Completion::Normal || (c == Completion::Transfer && reportUncaught(run));
+}
+
+} // namespace
+
+uint8_t runScript(::ScriptObject *object)
+{
+    bool succeeded = runMainBlock(Script::fromObject(object), 0);
     card::disconnectAll();
     card::releaseCurrentReader();
     return succeeded ? 1 : 0;
+}
+
+uint8_t runScriptPart(Script *script)
+{
+    size_t first = script->partsRun;
+    script->partsRun = script->mainBlock->statements.size();
+    if (first == script->partsRun)
+        return 1;
+    return runMainBlock(script, first) ? 1 : 0;
 }
 
 } // namespace pelorn::interp

@@ -38,6 +38,7 @@ struct Script {
     builtins::RunSettings settings;
     CallStackArea callStack;
     SourceFile *sources;            // every file the script was compiled from
+    size_t partsRun;                // main-block statements runScriptPart has started
     // Frees what the compiler attached (pending nodes, modules); set by
     // the compiler, null for scripts built without it.
     void (*releaseCompiled)(Script *script);
@@ -57,6 +58,10 @@ Script *createScript();
 void releaseScript(::ScriptObject *object);
 // The run entry.
 uint8_t runScript(::ScriptObject *object);
+// Runs the main-block statements no part run has started yet (all of a
+// fresh script, then those each compiled part added), reporting as the run
+// entry does, but leaving the cards connected for the next part.
+uint8_t runScriptPart(Script *script);
 // Frees the object's own block after releaseScript.
 void destroyScript(Script *script);
 

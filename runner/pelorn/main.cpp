@@ -5,6 +5,7 @@
 #include "check.h"
 #include "each_reader.h"
 #include "options.h"
+#include "session.h"
 #include "single_run.h"
 
 int main(int argc, char **argv)
@@ -27,5 +28,7 @@ int main(int argc, char **argv)
     SetMessageOutputFn(pelorn::runner::showMessage);
     if (options.check)
         return checkScripts(options);
+    if (options.interactive)
+        return runSession(options);
     return runOnce(options);
 }
