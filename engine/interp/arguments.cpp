@@ -4,6 +4,7 @@
 #include "interp/arguments.h"
 
 #include "builtins/arguments.h"
+#include "interp/array_forms.h"
 #include "interp/run_support.h"
 
 namespace pelorn::interp {
@@ -30,8 +31,11 @@ void ArgumentSet::writeBack(const RunContext &run)
 {
     // In order: a variable passed twice ends with its last slot's value.
     for (uint32_t i = 0; i < arguments_.count; ++i)
-        if (VariableExpr *variable = writableVariable(expression(i)))
-            handOver(slots_[i].value, variable->ref(run));
+        if (VariableExpr *variable = writableVariable(expression(i))) {
+            ScriptValue &stored = variable->ref(run);
+            if (handOver(slots_[i].value, stored))
+                publishIfExternal(*variable, stored);
+        }
 }
 
 } // namespace pelorn::interp

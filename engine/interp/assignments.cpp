@@ -1,7 +1,7 @@
 // Assignment to variables: =, the compound forms, ++ and --, and property
 // assignment. Element assignment is in element_assignments.cpp.
 #include "api/exceptions.h"
-#include "interp/array_cursor.h"
+#include "interp/array_forms.h"
 #include "interp/compound_operators.h"
 #include "interp/fast_values.h"
 #include "interp/integer_rules.h"
@@ -77,9 +77,14 @@ namespace {
             }
             return Completion::Normal;
         }
-        if (right.type == stored.type && right.release == nullptr && right.copy == nullptr) {
-            arrays::appendAll(stored, right);
-            return Completion::Normal;
+        if (right.type == stored.type && value::arrays::isPlain(right)) {
+            bool appended = value::arrays::takeAll(stored, right);
+            drop(right);
+            if (!appended) {
+                report(fileOf(sum->left), sum->left->line, msg::kJoinNoMemory);
+                return Completion::Failed;
+            }
+            return publishIfExternal(*target, stored) ? Completion::Normal : Completion::Failed;
         }
         ScriptValue left = value::empty();
         if (!value::copy(stored, left)) {
@@ -111,7 +116,7 @@ namespace {
         return Completion::Failed;
     }
     moveValue(v, stored);
-    return Completion::Normal;
+    return publishIfExternal(*target, stored) ? Completion::Normal : Completion::Failed;
 }
 
 } // namespace
@@ -157,7 +162,10 @@ Completion CompoundAssignStatement::execute(RunContext &run)
         report(fileOf(at), at->line, problem, opName, name);
         return Completion::Failed;
     }
-    return applyCompound(op, target->ref(run), right, name, value) ? Completion::Normal : Completion::Failed;
+    ScriptValue &stored = target->ref(run);
+    bool ok = applyCompound(op, stored, right, name, value);
+    ok = publishIfExternal(*target, stored) && ok;
+    return ok ? Completion::Normal : Completion::Failed;
 }
 
 Completion IncrementStatement::execute(RunContext &run)
@@ -202,6 +210,11 @@ Completion PropertyAssignStatement::execute(RunContext &run)
     if (stored.setProperty != SetField) // a module's hook runs in the directory of the run
         run.directory.sync();
     int32_t code;
+    // A module's hook reads the new value in the public form.
+    if (stored.setProperty != SetField && !value::arrays::publish(v)) {
+        drop(v);
+        return Completion::Failed;
+    }
     try {
         code = stored.setProperty(&stored, propertyName, &v);
     } catch (api::NativeThrow &thrown) {

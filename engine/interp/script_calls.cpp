@@ -1,5 +1,6 @@
 // Calls of the script's own procedures and functions.
 #include "interp/arguments.h"
+#include "interp/array_forms.h"
 #include "interp/call_stack.h"
 #include "interp/messages.h"
 #include "interp/run_support.h"
@@ -112,7 +113,8 @@ void writeBack(const RunContext &run, const RoutineDefinition &routine, ScriptVa
         if (variable == nullptr)
             continue;
         ScriptValue &target = variable->routine == &routine ? frame[variable->slot] : variable->ref(run);
-        handOver(frame[routine.parameterSlot(k)], target);
+        if (handOver(frame[routine.parameterSlot(k)], target))
+            publishIfExternal(*variable, target);
     }
 }
 

@@ -1,0 +1,23 @@
+// The crossings of a variable's array into the public form.
+#include "interp/array_forms.h"
+
+#include "interp/fast_values.h"
+
+namespace pelorn::interp {
+
+bool publishIfExternal(const VariableExpr &variable, ScriptValue &stored)
+{
+    if (variable.storage != VariableStorage::External || value::arrays::publish(stored))
+        return true;
+    drop(stored);
+    return false;
+}
+
+void publishGlobals(SymbolEntry *symbols)
+{
+    for (SymbolEntry *e = symbols; e != nullptr; e = e->next)
+        if (e->kind == PELORN_SYM_VARIABLE && !value::arrays::publish(e->c.value))
+            value::release(e->c.value); // gone, rather than unreadable for the host
+}
+
+} // namespace pelorn::interp
