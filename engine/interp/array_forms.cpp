@@ -5,9 +5,9 @@
 
 namespace pelorn::interp {
 
-bool publishIfExternal(const VariableExpr &variable, ScriptValue &stored)
+bool publishExternal(ScriptValue &stored)
 {
-    if (variable.storage != VariableStorage::External || value::arrays::publish(stored))
+    if (value::arrays::publish(stored))
         return true;
     drop(stored);
     return false;

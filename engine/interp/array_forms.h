@@ -20,10 +20,18 @@ inline void holdAsVector(const VariableExpr &variable, ScriptValue &stored)
         value::arrays::own(stored);
 }
 
+// publishIfExternal for a module's variable.
+bool publishExternal(ScriptValue &stored);
+
 // After a write to the variable: a module's variable gets the public form
 // back. False (after the message) when memory ran out: the variable is
 // then emptied rather than left in a form its module cannot read.
-bool publishIfExternal(const VariableExpr &variable, ScriptValue &stored);
+inline bool publishIfExternal(const VariableExpr &variable, ScriptValue &stored)
+{
+    if (stored.type == PELORN_ARRAY && variable.storage == VariableStorage::External) [[unlikely]]
+        return publishExternal(stored);
+    return true;
+}
 
 // Puts every global of the script's symbol list in the public form.
 void publishGlobals(SymbolEntry *symbols);

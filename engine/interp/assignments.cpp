@@ -25,6 +25,14 @@ bool isEngineValue(const ScriptValue &v)
 
 namespace {
 
+// A module's variable receives the value in the public form. Out of line:
+// the common path stays free of it.
+[[gnu::noinline]] Completion assignExternal(ScriptValue &v, ScriptValue &stored)
+{
+    moveValue(v, stored);
+    return publishExternal(stored) ? Completion::Normal : Completion::Failed;
+}
+
 // Every form but the integer one; out of line, so that the integer form
 // runs without this one's stack frame.
 [[gnu::noinline]] Completion assignEvaluated(AssignStatement &s, RunContext &run)
@@ -115,8 +123,10 @@ namespace {
         report(fileOf(target), target->line, msg::kAssignReadOnly, target->name.c_str());
         return Completion::Failed;
     }
+    if (target->storage == VariableStorage::External) [[unlikely]]
+        return assignExternal(v, stored);
     moveValue(v, stored);
-    return publishIfExternal(*target, stored) ? Completion::Normal : Completion::Failed;
+    return Completion::Normal;
 }
 
 } // namespace

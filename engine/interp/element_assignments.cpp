@@ -55,12 +55,11 @@ bool walk(const RunContext &run, const VariableExpr &target, ScratchValues &inde
     const char *name = target.name.c_str();
     ScriptValue *current = &target.ref(run);
     // Arrays along the way become vectors, up to the first that must stay
-    // a chain; a chain holds chains only, so the rest are chains too.
-    bool inChain = target.storage == VariableStorage::External;
+    // a chain (a module's variable holds chains only); a chain holds chains
+    // only, so the rest are chains too.
+    bool inChain = false;
     for (size_t i = 0; i < indexes.size(); ++i) {
         int32_t type = current->type;
-        if (type == PELORN_ARRAY && !inChain && !value::arrays::isVector(*current))
-            inChain = !(value::arrays::isPlain(*current) && value::arrays::own(*current));
         if (type != PELORN_BYTEARRAY && type != PELORN_ARRAY && type != PELORN_STRING) {
             report(file, target.line, compound ? msg::kElementNotArrayLike : msg::kElementNotArray);
             return false;
@@ -84,6 +83,9 @@ bool walk(const RunContext &run, const VariableExpr &target, ScratchValues &inde
             return false;
         }
         if (type == PELORN_ARRAY) {
+            if (!inChain && !value::arrays::isVector(*current))
+                inChain = target.storage == VariableStorage::External ||
+                          !(value::arrays::isPlain(*current) && value::arrays::own(*current));
             current = value::arrays::at(*current, index);
             continue;
         }

@@ -77,11 +77,13 @@ bool isIndexable(const ScriptValue &v)
     return v.type == PELORN_BYTEARRAY || v.type == PELORN_ARRAY || v.type == PELORN_STRING;
 }
 
-// Reads item `index` of an indexable source into result. A source that is
-// a temporary may give its element away instead of copying it.
-Completion readItem(const IndexExpr &node, ScriptValue &source, bool temporary, const ScriptValue &indexValue,
-                    ScriptValue *result)
+// Reads item `index` of an indexable source into result: the value of
+// `variable`, or a temporary (null variable) that may give its element
+// away instead of copying it.
+Completion readItem(const IndexExpr &node, ScriptValue &source, const VariableExpr *variable,
+                    const ScriptValue &indexValue, ScriptValue *result)
 {
+    bool temporary = variable == nullptr;
     if (indexValue.type != PELORN_INTEGER) {
         report(fileOf(node.index), node.index->line, msg::kIndexNotInteger);
         return Completion::Failed;
@@ -99,6 +101,8 @@ Completion readItem(const IndexExpr &node, ScriptValue &source, bool temporary, 
             byte = reinterpret_cast<const uint8_t *>(characterAt(source, index));
         break;
     default:
+        if (!temporary)
+            holdAsVector(*variable, source);
         element = value::arrays::at(source, index);
         break;
     }
@@ -125,7 +129,6 @@ Completion IndexExpr::evaluate(RunContext &run, ScriptValue *result)
     if (sourceExpression->kind == ExpressionKind::Variable && index->pure) {
         auto *variable = static_cast<VariableExpr *>(sourceExpression);
         ScriptValue &source = variable->ref(run);
-        holdAsVector(*variable, source);
         if (!isIndexable(source)) {
             report(fileOf(sourceExpression), sourceExpression->line, msg::kIndexSourceType);
             return Completion::Failed;
@@ -133,7 +136,7 @@ Completion IndexExpr::evaluate(RunContext &run, ScriptValue *result)
         ScriptValue i = value::empty();
         Completion c = evaluateInto(run, index, i);
         if (c == Completion::Normal)
-            c = readItem(*this, source, false, i, result);
+            c = readItem(*this, source, variable, i, result);
         drop(i);
         return c;
     }
@@ -151,7 +154,7 @@ Completion IndexExpr::evaluate(RunContext &run, ScriptValue *result)
     ScriptValue i = value::empty();
     c = evaluateInto(run, index, i);
     if (c == Completion::Normal)
-        c = readItem(*this, source, true, i, result);
+        c = readItem(*this, source, nullptr, i, result);
     drop(i);
     drop(source);
     return c;

@@ -113,8 +113,9 @@ void writeBack(const RunContext &run, const RoutineDefinition &routine, ScriptVa
         if (variable == nullptr)
             continue;
         ScriptValue &target = variable->routine == &routine ? frame[variable->slot] : variable->ref(run);
-        if (handOver(frame[routine.parameterSlot(k)], target))
-            publishIfExternal(*variable, target);
+        handOver(frame[routine.parameterSlot(k)], target);
+        if (variable->storage == VariableStorage::External) [[unlikely]]
+            publishExternal(target);
     }
 }
 

@@ -86,15 +86,18 @@ bool toChain(ScriptValue &value)
     // Every block first, so that running out leaves the vector whole.
     ArrayElement *head = nullptr;
     ArrayElement **tail = &head;
+    // Blocks for zfree like every chain's; each field is written below.
     for (uint64_t i = 0; i < v->length; ++i) {
-        auto *element = static_cast<ArrayElement *>(zalloc(sizeof(ArrayElement)));
+        auto *element = static_cast<ArrayElement *>(std::malloc(sizeof(ArrayElement)));
         if (element == nullptr) {
+            *tail = nullptr;
             freeBlocks(head);
             return false;
         }
         *tail = element;
         tail = &element->next;
     }
+    *tail = nullptr;
     ArrayElement *e = head;
     for (uint64_t i = 0; i < v->length; ++i, e = e->next)
         e->value = v->items()[i];
@@ -151,7 +154,7 @@ bool own(ScriptValue &array, uint64_t extra)
     return true;
 }
 
-bool push(ScriptValue &array, ScriptValue &item)
+bool pushGrowing(ScriptValue &array, ScriptValue &item)
 {
     if (isPlain(array)) {
         if (!own(array, 1))

@@ -18,6 +18,7 @@
 #include "pelorn.h"
 
 #include <cstdint>
+#include <cstring>
 
 namespace pelorn::value::arrays {
 
@@ -70,10 +71,21 @@ bool everyElement(const ScriptValue &array, Visit visit)
 // out: the array is unchanged. Arrays that are not plain are left alone.
 bool own(ScriptValue &array, uint64_t extra = 0);
 
+// push() when the array is not a vector with room to spare.
+bool pushGrowing(ScriptValue &array, ScriptValue &item);
+
 // Moves item behind the last element (item is left empty). An array that
 // is not plain gets a chain element holding item in the public form. False
 // when memory ran out (the message is the caller's): item is not taken.
-bool push(ScriptValue &array, ScriptValue &item);
+inline bool push(ScriptValue &array, ScriptValue &item)
+{
+    Vector *v = vectorOf(array);
+    if (!isVector(array) || v->length == v->capacity)
+        return pushGrowing(array, item);
+    v->items()[v->length++] = item;
+    std::memset(&item, 0, sizeof item);
+    return true;
+}
 
 // Moves every element of `other`, a plain array, behind the plain array's
 // last one; other is left an empty array. False when memory ran out: both
