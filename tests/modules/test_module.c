@@ -20,7 +20,7 @@ __attribute__((unused)) static int32_t zero(uint32_t count, ArgumentSlot *argume
     return PELORN_OK;
 }
 
-__attribute__((unused)) static SymbolEntry table[8];
+__attribute__((unused)) static SymbolEntry table[10];
 static int initializations;
 
 /* How often Initialize ran since the library was loaded. */
@@ -154,6 +154,46 @@ static int32_t mirror(uint32_t count, ArgumentSlot *arguments, ScriptValue *resu
     return PELORN_OK;
 }
 
+/* A BOX keeps the deep sum of the last array set as its "content". */
+static int32_t getBox(ScriptValue *value, const char *name, ScriptValue *out)
+{
+    if (strcmp(name, "sum") != 0)
+        return 1;
+    memset(out, 0, sizeof *out);
+    out->type = PELORN_INTEGER;
+    out->u.integer = value->u.integer;
+    return PELORN_OK;
+}
+
+static int32_t setBox(ScriptValue *value, const char *name, ScriptValue *newValue)
+{
+    if (strcmp(name, "content") != 0)
+        return 1;
+    if (newValue->type != PELORN_ARRAY)
+        return 3;
+    value->u.integer = deepSum(newValue);
+    return PELORN_OK;
+}
+
+static uint8_t copyBox(ScriptValue *destination, ScriptValue *source)
+{
+    destination->u.integer = source->u.integer;
+    return 1;
+}
+
+/* function MakeBox(): an empty BOX. */
+static int32_t makeBox(uint32_t count, ArgumentSlot *arguments, ScriptValue *result)
+{
+    (void)count;
+    (void)arguments;
+    memset(result, 0, sizeof *result);
+    result->type = table[7].b.typeCode;
+    result->getProperty = getBox;
+    result->setProperty = setBox;
+    result->copy = copyBox;
+    return PELORN_OK;
+}
+
 /* The module owns its variables: what they hold goes with the library. */
 __attribute__((destructor)) static void releaseVariables(void)
 {
@@ -206,7 +246,9 @@ SymbolEntry *GetSymTable(void)
     routine(&table[4], "ReplaceText", PELORN_PROCEDURE, (void *)replaceText);
     routine(&table[5], "TruncateText", PELORN_PROCEDURE, (void *)truncateText);
     routine(&table[6], "Mirror", PELORN_FUNCTION, (void *)mirror);
-    for (int i = 0; i < 6; ++i)
+    type(&table[7], "BOX");
+    routine(&table[8], "MakeBox", PELORN_FUNCTION, (void *)makeBox);
+    for (int i = 0; i < 8; ++i)
         table[i].next = &table[i + 1];
 #elif defined(MODULE_WEIRD)
     routine(&table[0], "Weird", 4, (void *)nothing);
