@@ -31,11 +31,10 @@ void ArgumentSet::writeBack(const RunContext &run)
 {
     // In order: a variable passed twice ends with its last slot's value.
     for (uint32_t i = 0; i < arguments_.count; ++i)
-        if (VariableExpr *variable = writableVariable(expression(i))) {
-            ScriptValue &stored = variable->ref(run);
-            if (handOver(slots_[i].value, stored))
-                publishIfExternal(*variable, stored);
-        }
+        if (VariableExpr *variable = writableVariable(expression(i)))
+            handOver(slots_[i].value, variable->ref(run));
+    if (arguments_.namesModuleVariable) [[unlikely]]
+        publishModuleArguments(run, arguments_);
 }
 
 } // namespace pelorn::interp

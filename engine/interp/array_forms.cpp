@@ -13,6 +13,15 @@ bool publishExternal(ScriptValue &stored)
     return false;
 }
 
+void publishModuleArguments(const RunContext &run, const Arguments &arguments)
+{
+    for (uint32_t i = 0; i < arguments.count; ++i) {
+        Expression *e = arguments.expression(i);
+        if (e->kind == ExpressionKind::Variable && static_cast<VariableExpr *>(e)->storage == VariableStorage::External)
+            publishExternal(static_cast<VariableExpr *>(e)->ref(run));
+    }
+}
+
 void publishGlobals(SymbolEntry *symbols)
 {
     for (SymbolEntry *e = symbols; e != nullptr; e = e->next)

@@ -33,6 +33,10 @@ inline bool publishIfExternal(const VariableExpr &variable, ScriptValue &stored)
     return true;
 }
 
+// After a call wrote its arguments back: the module variables among them
+// get the public form back.
+void publishModuleArguments(const RunContext &run, const Arguments &arguments);
+
 // Puts every global of the script's symbol list in the public form.
 void publishGlobals(SymbolEntry *symbols);
 
