@@ -12,6 +12,8 @@ namespace pelorn::value::arrays {
 
 namespace {
 
+// The room a vector starts with: appends to a small array do not realloc
+// at every step.
 constexpr uint64_t kFirstCapacity = 4;
 // A vector's block size must fit in size_t with room to double.
 constexpr uint64_t kMaxCapacity = (SIZE_MAX / 2 - sizeof(Vector)) / sizeof(ScriptValue);
