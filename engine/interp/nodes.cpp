@@ -561,6 +561,64 @@ void ConditionExpr::attach(Statement *o)
 
 // ------------------------------------------------------- routine records
 
+namespace {
+
+bool isOwnLocal(const RoutineDefinition &routine, const VariableExpr *variable)
+{
+    return variable == nullptr ||
+           (variable->routine == &routine && variable->slot >= routine.parameterCount);
+}
+
+// Whether running the routine's body can change anything but its own
+// locals: see RoutineDefinition::leavesArgumentsAlone.
+bool writesOnlyOwnLocals(RoutineDefinition &routine)
+{
+    bool alone = true;
+    forEachNode(
+        routine.body,
+        [&routine, &alone](Statement &s) {
+            switch (s.kind) {
+            case StatementKind::Assign:
+                alone = alone && isOwnLocal(routine, static_cast<AssignStatement &>(s).target);
+                return;
+            case StatementKind::CompoundAssign:
+                alone = alone && isOwnLocal(routine, static_cast<CompoundAssignStatement &>(s).target);
+                return;
+            case StatementKind::Increment:
+                alone = alone && isOwnLocal(routine, static_cast<IncrementStatement &>(s).target);
+                return;
+            case StatementKind::ElementAssign:
+                alone = alone && isOwnLocal(routine, static_cast<ElementAssignStatement &>(s).target);
+                return;
+            case StatementKind::ElementCompoundAssign:
+                alone = alone && isOwnLocal(routine, static_cast<ElementCompoundAssignStatement &>(s).target);
+                return;
+            case StatementKind::For:
+                alone = alone && isOwnLocal(routine, static_cast<ForStatement &>(s).counter);
+                return;
+            case StatementKind::Try:
+                alone = alone && isOwnLocal(routine, static_cast<TryStatement &>(s).catchVariable);
+                return;
+            case StatementKind::PropertyAssign:
+            case StatementKind::ProcedureCall:
+            case StatementKind::BuiltinProcedureCall:
+            case StatementKind::Apdu:
+                alone = false;
+                return;
+            default:
+                return;
+            }
+        },
+        [&alone](Expression &e) {
+            if (e.kind == ExpressionKind::Property || e.kind == ExpressionKind::FunctionCall ||
+                e.kind == ExpressionKind::BuiltinFunctionCall)
+                alone = false;
+        });
+    return alone;
+}
+
+} // namespace
+
 RoutineDefinition::RoutineDefinition(std::string n, bool function, uint32_t parameters, BlockStatement *b,
                                      SymbolEntry *s)
     : name(std::move(n)), isFunction(function), parameterCount(parameters), body(b), symbols(s), symbolCount(0)
@@ -576,6 +634,7 @@ RoutineDefinition::RoutineDefinition(std::string n, bool function, uint32_t para
             variable.makeLocal(this, found->second);
     });
     body->routine = this;
+    leavesArgumentsAlone = writesOnlyOwnLocals(*this);
 }
 
 } // namespace pelorn::interp
