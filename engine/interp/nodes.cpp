@@ -563,10 +563,46 @@ void ConditionExpr::attach(Statement *o)
 
 namespace {
 
-bool isOwnLocal(const RoutineDefinition &routine, const VariableExpr *variable)
+bool isOwnLocal(const RoutineDefinition &routine, const VariableExpr &variable)
 {
-    return variable == nullptr ||
-           (variable->routine == &routine && variable->slot >= routine.parameterCount);
+    return variable.routine == &routine && variable.slot >= routine.parameterCount;
+}
+
+// The variable a statement assigns, or null.
+const VariableExpr *assignedVariable(const Statement &s)
+{
+    switch (s.kind) {
+    case StatementKind::Assign:
+        return static_cast<const AssignStatement &>(s).target;
+    case StatementKind::CompoundAssign:
+        return static_cast<const CompoundAssignStatement &>(s).target;
+    case StatementKind::Increment:
+        return static_cast<const IncrementStatement &>(s).target;
+    case StatementKind::ElementAssign:
+        return static_cast<const ElementAssignStatement &>(s).target;
+    case StatementKind::ElementCompoundAssign:
+        return static_cast<const ElementCompoundAssignStatement &>(s).target;
+    case StatementKind::For:
+        return static_cast<const ForStatement &>(s).counter;
+    case StatementKind::Try:
+        return static_cast<const TryStatement &>(s).catchVariable;
+    default:
+        return nullptr;
+    }
+}
+
+// Statements that run code other than the script's own nodes (a routine,
+// a property hook) or write predefined variables (an APDU's __SW).
+bool runsOtherCode(const Statement &s)
+{
+    return s.kind == StatementKind::PropertyAssign || s.kind == StatementKind::ProcedureCall ||
+           s.kind == StatementKind::BuiltinProcedureCall || s.kind == StatementKind::Apdu;
+}
+
+bool runsOtherCode(const Expression &e)
+{
+    return e.kind == ExpressionKind::Property || e.kind == ExpressionKind::FunctionCall ||
+           e.kind == ExpressionKind::BuiltinFunctionCall;
 }
 
 // Whether running the routine's body can change anything but its own
@@ -577,41 +613,12 @@ bool writesOnlyOwnLocals(RoutineDefinition &routine)
     forEachNode(
         routine.body,
         [&routine, &alone](Statement &s) {
-            switch (s.kind) {
-            case StatementKind::Assign:
-                alone = alone && isOwnLocal(routine, static_cast<AssignStatement &>(s).target);
-                return;
-            case StatementKind::CompoundAssign:
-                alone = alone && isOwnLocal(routine, static_cast<CompoundAssignStatement &>(s).target);
-                return;
-            case StatementKind::Increment:
-                alone = alone && isOwnLocal(routine, static_cast<IncrementStatement &>(s).target);
-                return;
-            case StatementKind::ElementAssign:
-                alone = alone && isOwnLocal(routine, static_cast<ElementAssignStatement &>(s).target);
-                return;
-            case StatementKind::ElementCompoundAssign:
-                alone = alone && isOwnLocal(routine, static_cast<ElementCompoundAssignStatement &>(s).target);
-                return;
-            case StatementKind::For:
-                alone = alone && isOwnLocal(routine, static_cast<ForStatement &>(s).counter);
-                return;
-            case StatementKind::Try:
-                alone = alone && isOwnLocal(routine, static_cast<TryStatement &>(s).catchVariable);
-                return;
-            case StatementKind::PropertyAssign:
-            case StatementKind::ProcedureCall:
-            case StatementKind::BuiltinProcedureCall:
-            case StatementKind::Apdu:
+            const VariableExpr *assigned = assignedVariable(s);
+            if (runsOtherCode(s) || (assigned != nullptr && !isOwnLocal(routine, *assigned)))
                 alone = false;
-                return;
-            default:
-                return;
-            }
         },
         [&alone](Expression &e) {
-            if (e.kind == ExpressionKind::Property || e.kind == ExpressionKind::FunctionCall ||
-                e.kind == ExpressionKind::BuiltinFunctionCall)
+            if (runsOtherCode(e))
                 alone = false;
         });
     return alone;
