@@ -12,19 +12,8 @@ cd "$(dirname "$0")/.."
 script=${1:-examples/read-and-mac.scr}
 build=${PELORN_BUILD:-build}
 vcard=$build/pelorn-vcard
-started=()
-
-say() { echo "run-demo: $*" >&2; }
-
-cleanup() {
-    local i
-    for ((i = ${#started[@]} - 1; i >= 0; i--)); do
-        kill "${started[i]}" 2>/dev/null || true
-        wait "${started[i]}" 2>/dev/null || true
-    done
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
+demo=run-demo
+source examples/demo-stack.sh
 
 # 1. What building and running need, then the programs themselves.
 tools/install-deps.sh
@@ -36,16 +25,7 @@ fi
 
 # 2. The daemon: the system's (running, or started on demand by systemd),
 #    else one of ours for the length of the demo.
-if ! "$vcard" status >/dev/null 2>&1; then
-    mkdir -p /run/pcscd
-    setsid pcscd --foreground </dev/null >/tmp/pelorn-demo-pcscd.log 2>&1 &
-    started+=($!)
-    for _ in $(seq 50); do
-        "$vcard" status >/dev/null 2>&1 && break
-        sleep 0.1
-    done
-    say "started pcscd (log /tmp/pelorn-demo-pcscd.log)"
-fi
+start_daemon_when_none
 
 # 3. The card: a real reader is used as it is; otherwise the virtual card
 #    goes into the first empty vpcd reader.
@@ -54,16 +34,7 @@ if grep -v '^Virtual PCD ' <<<"$readers" | grep -q ': '; then
     say "using the attached reader(s):"
     grep -v '^Virtual PCD ' <<<"$readers" >&2
 else
-    slot=$(grep -E '^Virtual PCD 00 0[0-9]: empty' <<<"$readers" | head -1 | sed -E 's/^Virtual PCD 00 0([0-9]).*/\1/')
-    if [ -z "$slot" ]; then
-        say "no reader to put the virtual card in: the running pcscd has no free vpcd reader"
-        say "(install vsmartcard-vpcd and restart pcscd, or attach a reader)"
-        exit 1
-    fi
-    "$vcard" --reader "$slot" examples/demo.card &
-    started+=($!)
-    "$vcard" wait "$slot" present 10 || exit 1
-    say "virtual card inserted into Virtual PCD 00 0$slot"
+    insert_virtual_card examples/demo.card
 fi
 
 # 4. The script.

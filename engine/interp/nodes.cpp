@@ -564,6 +564,71 @@ void ConditionExpr::attach(Statement *o)
 
 // ------------------------------------------------------- routine records
 
+namespace {
+
+bool isOwnLocal(const RoutineDefinition &routine, const VariableExpr &variable)
+{
+    return variable.routine == &routine && variable.slot >= routine.parameterCount;
+}
+
+// The variable a statement assigns, or null.
+const VariableExpr *assignedVariable(const Statement &s)
+{
+    switch (s.kind) {
+    case StatementKind::Assign:
+        return static_cast<const AssignStatement &>(s).target;
+    case StatementKind::CompoundAssign:
+        return static_cast<const CompoundAssignStatement &>(s).target;
+    case StatementKind::Increment:
+        return static_cast<const IncrementStatement &>(s).target;
+    case StatementKind::ElementAssign:
+        return static_cast<const ElementAssignStatement &>(s).target;
+    case StatementKind::ElementCompoundAssign:
+        return static_cast<const ElementCompoundAssignStatement &>(s).target;
+    case StatementKind::For:
+        return static_cast<const ForStatement &>(s).counter;
+    case StatementKind::Try:
+        return static_cast<const TryStatement &>(s).catchVariable;
+    default:
+        return nullptr;
+    }
+}
+
+// Statements that run code other than the script's own nodes (a routine,
+// a property hook) or write predefined variables (an APDU's __SW).
+bool runsOtherCode(const Statement &s)
+{
+    return s.kind == StatementKind::PropertyAssign || s.kind == StatementKind::ProcedureCall ||
+           s.kind == StatementKind::BuiltinProcedureCall || s.kind == StatementKind::Apdu;
+}
+
+bool runsOtherCode(const Expression &e)
+{
+    return e.kind == ExpressionKind::Property || e.kind == ExpressionKind::FunctionCall ||
+           e.kind == ExpressionKind::BuiltinFunctionCall;
+}
+
+// Whether running the routine's body can change anything but its own
+// locals: see RoutineDefinition::leavesArgumentsAlone.
+bool writesOnlyOwnLocals(RoutineDefinition &routine)
+{
+    bool alone = true;
+    forEachNode(
+        routine.body,
+        [&routine, &alone](Statement &s) {
+            const VariableExpr *assigned = assignedVariable(s);
+            if (runsOtherCode(s) || (assigned != nullptr && !isOwnLocal(routine, *assigned)))
+                alone = false;
+        },
+        [&alone](Expression &e) {
+            if (runsOtherCode(e))
+                alone = false;
+        });
+    return alone;
+}
+
+} // namespace
+
 RoutineDefinition::RoutineDefinition(std::string n, bool function, uint32_t parameters, BlockStatement *b,
                                      SymbolEntry *s)
     : name(std::move(n)), isFunction(function), parameterCount(parameters), body(b), symbols(s), symbolCount(0)
@@ -579,6 +644,7 @@ RoutineDefinition::RoutineDefinition(std::string n, bool function, uint32_t para
             variable.makeLocal(this, found->second);
     });
     body->routine = this;
+    leavesArgumentsAlone = writesOnlyOwnLocals(*this);
 }
 
 } // namespace pelorn::interp

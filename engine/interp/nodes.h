@@ -511,6 +511,10 @@ struct RoutineDefinition {
     BlockStatement *body;
     SymbolEntry *symbols;     // parameters (last declared first), then locals
     uint32_t symbolCount;     // entries in symbols, and slots in a call's frame
+    // The body writes only its own locals (no parameter) and runs no code
+    // but its own (no call, no property, no APDU): a call's arguments keep
+    // the values they had, and writing them back would change nothing.
+    bool leavesArgumentsAlone = false;
 
     uint32_t parameterSlot(uint32_t k) const { return parameterCount - 1 - k; }
     RoutineDefinition *next = nullptr; // procedure or function list, newest first

@@ -101,6 +101,14 @@ void bindParameters(const RoutineDefinition &routine, ScriptValue *frame, Argume
         handOverToEmpty(arguments.slots()[k].value, frame[routine.parameterSlot(k)]);
 }
 
+// A script variable passed to a routine that leaves its arguments alone
+// still holds what its parameter holds: a copy that only hooks could tell
+// apart (a module value keeps being written back, a module's variable too).
+inline bool keepsItsValue(const VariableExpr &variable, const ScriptValue &parameter)
+{
+    return variable.storage != VariableStorage::External && parameter.copy == nullptr && parameter.release == nullptr;
+}
+
 // After a call that ended normally: each argument written as a variable
 // receives its parameter's final value, in order. A recursive call that
 // passes the routine's own variable writes into its own frame, which is
@@ -110,7 +118,7 @@ void writeBack(const RunContext &run, const RoutineDefinition &routine, ScriptVa
 {
     for (uint32_t k = 0; k < routine.parameterCount; ++k) {
         VariableExpr *variable = writableVariable(arguments.expression(k));
-        if (variable == nullptr)
+        if (variable == nullptr || (routine.leavesArgumentsAlone && keepsItsValue(*variable, frame[routine.parameterSlot(k)])))
             continue;
         ScriptValue &target = variable->routine == &routine ? frame[variable->slot] : variable->ref(run);
         handOver(frame[routine.parameterSlot(k)], target);

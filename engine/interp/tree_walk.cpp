@@ -6,6 +6,7 @@ namespace pelorn::interp {
 namespace {
 
 using Visit = std::function<void(Expression &)>;
+using VisitStatement = std::function<void(Statement &)>;
 
 void walk(Expression *e, const Visit &visit);
 
@@ -66,14 +67,16 @@ void walk(Expression *e, const Visit &visit)
     }
 }
 
-void walk(Statement *s, const Visit &visit)
+void walk(Statement *s, const Visit &visit, const VisitStatement *visitStatement = nullptr)
 {
     if (s == nullptr)
         return;
+    if (visitStatement != nullptr)
+        (*visitStatement)(*s);
     switch (s->kind) {
     case StatementKind::Block:
         for (Statement *child : static_cast<BlockStatement *>(s)->statements)
-            walk(child, visit);
+            walk(child, visit, visitStatement);
         return;
     case StatementKind::Assign: {
         auto *a = static_cast<AssignStatement *>(s);
@@ -111,13 +114,13 @@ void walk(Statement *s, const Visit &visit)
     case StatementKind::If: {
         auto *i = static_cast<IfStatement *>(s);
         walk(i->condition, visit);
-        walk(i->thenBlock, visit);
-        return walk(i->elseBlock, visit);
+        walk(i->thenBlock, visit, visitStatement);
+        return walk(i->elseBlock, visit, visitStatement);
     }
     case StatementKind::While: {
         auto *w = static_cast<WhileStatement *>(s);
         walk(w->condition, visit);
-        return walk(w->body, visit);
+        return walk(w->body, visit, visitStatement);
     }
     case StatementKind::For: {
         auto *f = static_cast<ForStatement *>(s);
@@ -125,13 +128,13 @@ void walk(Statement *s, const Visit &visit)
         walk(f->start, visit);
         walk(f->stop, visit);
         walk(f->step, visit);
-        return walk(f->body, visit);
+        return walk(f->body, visit, visitStatement);
     }
     case StatementKind::Try: {
         auto *t = static_cast<TryStatement *>(s);
         walk(t->catchVariable, visit);
-        walk(t->tryBlock, visit);
-        return walk(t->catchBlock, visit);
+        walk(t->tryBlock, visit, visitStatement);
+        return walk(t->catchBlock, visit, visitStatement);
     }
     case StatementKind::Break:
         return;
@@ -152,6 +155,12 @@ void walk(Statement *s, const Visit &visit)
 void forEachExpression(Statement *statement, const std::function<void(Expression &)> &visit)
 {
     walk(statement, visit);
+}
+
+void forEachNode(Statement *statement, const std::function<void(Statement &)> &visitStatement,
+                 const std::function<void(Expression &)> &visitExpression)
+{
+    walk(statement, visitExpression, &visitStatement);
 }
 
 } // namespace pelorn::interp

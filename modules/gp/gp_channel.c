@@ -120,6 +120,21 @@ GpStatus gp_channel_unwrap(GpChannel *channel, uint8_t *data, size_t *length, ui
     return gp_scp03_unwrap(channel, data, length, sw);
 }
 
+GpStatus gp_put_plain(const GpCommand *command, uint8_t *out, size_t *outLength)
+{
+    size_t n = 4;
+    memcpy(out, command->header, 4);
+    if (command->dataLength > 0) {
+        out[n++] = (uint8_t)command->dataLength;
+        memcpy(out + n, command->data, command->dataLength);
+        n += command->dataLength;
+    }
+    if (command->hasLe)
+        out[n++] = command->le;
+    *outLength = n;
+    return GP_OK;
+}
+
 GpStatus gp_put_wrapped(const GpCommand *command, const uint8_t *body, size_t bodyLength, const uint8_t *mac,
                         uint8_t *out, size_t *outLength)
 {

@@ -22,4 +22,7 @@ GpStatus gp_scp03_unwrap(GpChannel *channel, uint8_t *data, size_t *length, uint
 GpStatus gp_put_wrapped(const GpCommand *command, const uint8_t *body, size_t bodyLength, const uint8_t *mac,
                         uint8_t *out, size_t *outLength);
 
+/* Writes the command as it is (no secure messaging at this level). */
+GpStatus gp_put_plain(const GpCommand *command, uint8_t *out, size_t *outLength);
+
 #endif

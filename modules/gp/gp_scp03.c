@@ -86,19 +86,8 @@ GpStatus gp_scp03_authenticate(GpChannel *channel, uint8_t level, uint8_t *out)
 GpStatus gp_scp03_wrap(GpChannel *channel, const GpCommand *command, uint8_t *out, size_t *outLength)
 {
     channel->encryptionCounter++; /* every command, with data or without */
-    if ((channel->level & GP_LEVEL_C_MAC) == 0) {
-        size_t n = 4;
-        memcpy(out, command->header, 4);
-        if (command->dataLength > 0) {
-            out[n++] = (uint8_t)command->dataLength;
-            memcpy(out + n, command->data, command->dataLength);
-            n += command->dataLength;
-        }
-        if (command->hasLe)
-            out[n++] = command->le;
-        *outLength = n;
-        return GP_OK;
-    }
+    if ((channel->level & GP_LEVEL_C_MAC) == 0)
+        return gp_put_plain(command, out, outLength);
     size_t length = command->dataLength;
     uint8_t body[GP_MAX_DATA + CARD_AES_BLOCK];
     if (length > 0)

@@ -224,6 +224,25 @@ TEST(GpChannel, RefusesWhatDoesNotFit)
     EXPECT_EQ(gp_channel_wrap(&channel, malformed.data(), 3, out, &n), GP_MALFORMED);
 }
 
+// Below C-MAC a command goes out as it came, whichever protocol: with and
+// without data, with and without Le.
+TEST(GpChannel, PlainLevelSendsCommandsAsTheyAre)
+{
+    const char *commands[] = {"80CA00E0", "80CA00E000", "80F21002024F00", "80F21002024F0000"};
+    for (int scp : {2, 3}) {
+        GpChannel channel{};
+        channel.card.scp = static_cast<uint8_t>(scp);
+        channel.level = 0x00;
+        for (const char *hex : commands) {
+            Bytes command = bytes(hex);
+            uint8_t out[GP_MAX_WRAPPED];
+            size_t n = 0;
+            ASSERT_EQ(gp_channel_wrap(&channel, command.data(), command.size(), out, &n), GP_OK) << hex;
+            EXPECT_EQ(hexOf(out, n), upper(hex)) << "SCP0" << scp;
+        }
+    }
+}
+
 TEST(GpDiversify, EmvAndVisa2AgainstPublishedKeys)
 {
     Bytes master = bytes("404142434445464748494A4B4C4D4E4F");
