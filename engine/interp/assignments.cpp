@@ -123,7 +123,7 @@ namespace {
         report(fileOf(target), target->line, msg::kAssignReadOnly, target->name.c_str());
         return Completion::Failed;
     }
-    if (target->storage == VariableStorage::External) [[unlikely]]
+    if (v.type == PELORN_ARRAY && target->storage == VariableStorage::External) [[unlikely]]
         return assignExternal(v, stored);
     moveValue(v, stored);
     return Completion::Normal;

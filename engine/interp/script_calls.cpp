@@ -122,9 +122,9 @@ void writeBack(const RunContext &run, const RoutineDefinition &routine, ScriptVa
             continue;
         ScriptValue &target = variable->routine == &routine ? frame[variable->slot] : variable->ref(run);
         handOver(frame[routine.parameterSlot(k)], target);
+        if (variable->storage == VariableStorage::External) [[unlikely]]
+            publishExternal(target);
     }
-    if (arguments.namesModuleVariable) [[unlikely]]
-        publishModuleArguments(run, arguments);
 }
 
 void reportDepth(const CallSite &site, const RoutineDefinition &routine)
