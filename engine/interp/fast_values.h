@@ -187,8 +187,11 @@ inline bool peekInteger(const RunContext &run, const Expression *e, int64_t &out
         out = leaf->u.integer;
         return true;
     }
-    return e->foldable && e->kind == ExpressionKind::Arithmetic &&
-           static_cast<const ArithmeticExpr *>(e)->peekIntegerNode(run, out);
+    if (!e->foldable)
+        return false;
+    if (e->kind == ExpressionKind::Arithmetic)
+        return static_cast<const ArithmeticExpr *>(e)->peekIntegerNode(run, out);
+    return e->kind == ExpressionKind::Index && static_cast<const IndexExpr *>(e)->peekByteNode(run, out);
 }
 
 // The truth of a comparison when it can be had without evaluating it.
@@ -224,6 +227,17 @@ inline bool ArithmeticExpr::peekIntegerNode(const RunContext &run, int64_t &out)
 {
     int64_t a, b;
     return peekInteger(run, left, a) && peekInteger(run, right, b) && foldIntegers(op, a, b, out);
+}
+
+// Out of range, or not a byte array: the general path says why.
+inline bool IndexExpr::peekByteNode(const RunContext &run, int64_t &out) const
+{
+    const ScriptValue *source = leafOf(run, sourceExpression);
+    int64_t i;
+    if (source->type != PELORN_BYTEARRAY || !peekInteger(run, index, i) || i < 0 || i >= source->u.bytes.length)
+        return false;
+    out = source->u.bytes.data[i];
+    return true;
 }
 
 inline bool ConditionExpr::peekTruth(const RunContext &run, bool &out) const

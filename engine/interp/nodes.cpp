@@ -426,10 +426,6 @@ void SubArrayExpr::attach(Statement *o)
     attachIf(high, o);
 }
 
-IndexExpr::IndexExpr(Expression *s, Expression *i) : Expression(ExpressionKind::Index), sourceExpression(s), index(i)
-{
-    pure = s->pure && i->pure;
-}
 
 IndexExpr::~IndexExpr()
 {
@@ -490,14 +486,20 @@ void BuiltinFunctionCallExpr::attach(Statement *o)
 
 namespace {
 
-// A variable, a literal, or integer arithmetic that may fold.
+// A variable, a literal, or integer arithmetic or indexing that may fold.
 bool integerOperand(const Expression *e)
 {
     return e->kind == ExpressionKind::Variable || e->kind == ExpressionKind::Literal ||
-           (e->kind == ExpressionKind::Arithmetic && e->foldable);
+           ((e->kind == ExpressionKind::Arithmetic || e->kind == ExpressionKind::Index) && e->foldable);
 }
 
 } // namespace
+
+IndexExpr::IndexExpr(Expression *s, Expression *i) : Expression(ExpressionKind::Index), sourceExpression(s), index(i)
+{
+    pure = s->pure && i->pure;
+    foldable = s->kind <= ExpressionKind::Literal && integerOperand(index);
+}
 
 ArithmeticExpr::ArithmeticExpr(ArithmeticOperator o, Expression *l, Expression *r)
     : Expression(ExpressionKind::Arithmetic), op(o), left(l), right(r)

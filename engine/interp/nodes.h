@@ -81,9 +81,10 @@ public:
     // constructor from the children.
     bool pure = true;
     // Integer arithmetic (+ - * / %) or an integer comparison whose
-    // operands are variables, literals or such arithmetic: it may be
-    // folded without value records (peekInteger, peekTruth in
-    // fast_values.h). Decided by the constructor.
+    // operands are variables, literals, indexed variables or such
+    // arithmetic, or a variable or literal indexed so: it may be folded
+    // without value records (peekInteger, peekTruth in fast_values.h).
+    // Decided by the constructor.
     bool foldable = false;
     // Variables and literals, the leaves (the two lowest kinds): the record
     // their value is read from, or null for a routine's local, which is
@@ -391,6 +392,10 @@ public:
     ~IndexExpr() override;
     Completion evaluate(RunContext &run, ScriptValue *result) override;
     void attach(Statement *ownerStatement) override;
+    // A byte of a byte array that a variable or literal holds, at an index
+    // that needs no evaluation (fast_values.h); false, with nothing done,
+    // otherwise. Only asked of foldable nodes.
+    bool peekByteNode(const RunContext &run, int64_t &out) const;
 
     Expression *sourceExpression;
     Expression *index;
