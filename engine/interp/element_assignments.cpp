@@ -139,8 +139,8 @@ bool storeByteDirect(const RunContext &run, const ElementAssignStatement &s)
         return false;
     ScriptValue &holder = s.target->ref(run);
     int64_t index, n;
-    if (holder.type != PELORN_BYTEARRAY || !peekInteger(run, s.indexes[0].expression, index) || index < 0 ||
-        index >= holder.u.bytes.length || !peekInteger(run, s.value, n))
+    if (holder.type != PELORN_BYTEARRAY || !peekOperand(run, s.indexes[0].expression, index) || index < 0 ||
+        index >= holder.u.bytes.length || !peekOperand(run, s.value, n))
         return false;
     holder.u.bytes.data[index] = static_cast<uint8_t>(n);
     return true;

@@ -187,11 +187,21 @@ inline bool peekInteger(const RunContext &run, const Expression *e, int64_t &out
         out = leaf->u.integer;
         return true;
     }
-    if (!e->foldable)
-        return false;
-    if (e->kind == ExpressionKind::Arithmetic)
-        return static_cast<const ArithmeticExpr *>(e)->peekIntegerNode(run, out);
-    return e->kind == ExpressionKind::Index && static_cast<const IndexExpr *>(e)->peekByteNode(run, out);
+    return e->foldable && e->kind == ExpressionKind::Arithmetic &&
+           static_cast<const ArithmeticExpr *>(e)->peekIntegerNode(run, out);
+}
+
+// peekInteger, and also an item read by index (a byte, an integer
+// element) and arithmetic over such items (see ArithmeticExpr::foldsItems):
+// kept apart so that peekInteger stays as small as it is on every other
+// integer path.
+inline bool peekOperand(const RunContext &run, const Expression *e, int64_t &out)
+{
+    if (e->kind == ExpressionKind::Index)
+        return e->foldable && static_cast<const IndexExpr *>(e)->peekItemNode(run, out);
+    if (e->kind == ExpressionKind::Arithmetic && static_cast<const ArithmeticExpr *>(e)->foldsItems)
+        return static_cast<const ArithmeticExpr *>(e)->peekWithItems(run, out);
+    return peekInteger(run, e, out);
 }
 
 // The truth of a comparison when it can be had without evaluating it.
@@ -212,12 +222,28 @@ inline Completion evaluateInto(RunContext &run, Expression *e, ScriptValue &out)
         out = *leaf;
         return Completion::Normal;
     }
-    int64_t n;
-    if (e->foldable && e->kind == ExpressionKind::Arithmetic &&
-        static_cast<const ArithmeticExpr *>(e)->peekIntegerNode(run, n)) {
+    if (e->foldable && e->kind == ExpressionKind::Arithmetic) {
+        auto *arithmetic = static_cast<ArithmeticExpr *>(e);
+        int64_t n;
+        if (!arithmetic->peekIntegerNode(run, n))
+            return arithmetic->evaluateOperands(run, &out);
         setInteger(out, n);
         return Completion::Normal;
     }
+    return e->evaluate(run, &out);
+}
+
+// evaluateInto for an expression whose integer fold has just failed: a
+// failed fold is not tried again.
+inline Completion evaluateUnfolded(RunContext &run, Expression *e, ScriptValue &out)
+{
+    const ScriptValue *leaf = leafOf(run, e);
+    if (leaf != nullptr && leaf->copy == nullptr && isScalar(leaf->type)) {
+        out = *leaf;
+        return Completion::Normal;
+    }
+    if (e->foldable && e->kind == ExpressionKind::Arithmetic)
+        return static_cast<ArithmeticExpr *>(e)->evaluateOperands(run, &out);
     return e->evaluate(run, &out);
 }
 
@@ -227,17 +253,6 @@ inline bool ArithmeticExpr::peekIntegerNode(const RunContext &run, int64_t &out)
 {
     int64_t a, b;
     return peekInteger(run, left, a) && peekInteger(run, right, b) && foldIntegers(op, a, b, out);
-}
-
-// Out of range, or not a byte array: the general path says why.
-inline bool IndexExpr::peekByteNode(const RunContext &run, int64_t &out) const
-{
-    const ScriptValue *source = leafOf(run, sourceExpression);
-    int64_t i;
-    if (source->type != PELORN_BYTEARRAY || !peekInteger(run, index, i) || i < 0 || i >= source->u.bytes.length)
-        return false;
-    out = source->u.bytes.data[i];
-    return true;
 }
 
 inline bool ConditionExpr::peekTruth(const RunContext &run, bool &out) const

@@ -486,11 +486,19 @@ void BuiltinFunctionCallExpr::attach(Statement *o)
 
 namespace {
 
-// A variable, a literal, or integer arithmetic or indexing that may fold.
+// A variable, a literal, or integer arithmetic that may fold.
 bool integerOperand(const Expression *e)
 {
     return e->kind == ExpressionKind::Variable || e->kind == ExpressionKind::Literal ||
-           ((e->kind == ExpressionKind::Arithmetic || e->kind == ExpressionKind::Index) && e->foldable);
+           (e->kind == ExpressionKind::Arithmetic && e->foldable);
+}
+
+// The same, or a byte array's byte or arithmetic over such bytes that may
+// fold (peekOperand).
+bool integerOrItemOperand(const Expression *e)
+{
+    return integerOperand(e) || (e->kind == ExpressionKind::Index && e->foldable) ||
+           (e->kind == ExpressionKind::Arithmetic && static_cast<const ArithmeticExpr *>(e)->foldsItems);
 }
 
 } // namespace
@@ -498,7 +506,7 @@ bool integerOperand(const Expression *e)
 IndexExpr::IndexExpr(Expression *s, Expression *i) : Expression(ExpressionKind::Index), sourceExpression(s), index(i)
 {
     pure = s->pure && i->pure;
-    foldable = s->kind <= ExpressionKind::Literal && integerOperand(index);
+    foldable = s->kind <= ExpressionKind::Literal && integerOrItemOperand(index);
 }
 
 ArithmeticExpr::ArithmeticExpr(ArithmeticOperator o, Expression *l, Expression *r)
@@ -506,6 +514,8 @@ ArithmeticExpr::ArithmeticExpr(ArithmeticOperator o, Expression *l, Expression *
 {
     pure = l->pure && r->pure;
     foldable = op <= ArithmeticOperator::Modulo && integerOperand(left) && integerOperand(right);
+    foldsItems = !foldable && op <= ArithmeticOperator::Modulo && integerOrItemOperand(left) &&
+                 integerOrItemOperand(right);
 }
 
 ArithmeticExpr::~ArithmeticExpr()
