@@ -4,6 +4,7 @@
 #include "card/pcsc_error.h"
 #include "card/reader_value.h"
 #include "card/registry.h"
+#include "value/messages.h"
 #include "value/value.h"
 
 namespace pelorn::builtins {
@@ -19,6 +20,10 @@ int32_t GetReaders(uint32_t count, ArgumentSlot *, ScriptValue *result)
     ArrayElement **tail = &result->u.array;
     for (uint32_t i = 0; i < g_readersCount; ++i) {
         auto *element = static_cast<ArrayElement *>(zalloc(sizeof(ArrayElement)));
+        if (element == nullptr) {
+            FreeValue(result);
+            ThrowStringException(value::messages::kNotEnoughMemoryToCopy);
+        }
         element->value = card::makeReaderValue(g_readersList[i]);
         *tail = element;
         tail = &element->next;

@@ -50,32 +50,40 @@ bool joinBytes(const uint8_t *a, int32_t na, const uint8_t *b, int32_t nb, Scrip
     return true;
 }
 
-// The element values of both arrays in order, as one new array. Plain
-// engine arrays are fresh operands, so their chains are linked as they
-// are; arrays with hooks of their own are copied element by element.
-ScriptValue joinArrays(ScriptValue &left, ScriptValue &right)
+// The element values of both arrays in order, as one new array (both
+// operands are consumed). Plain engine arrays are fresh operands, so their
+// chains are linked as they are; arrays with hooks of their own are copied
+// element by element. False when an element or its copy could not be
+// made (result then holds nothing).
+bool joinArrays(ScriptValue &left, ScriptValue &right, ScriptValue &result)
 {
     auto plain = [](const ScriptValue &a) { return a.release == nullptr && a.copy == nullptr; };
-    ScriptValue result = value::makeEmptyArray();
+    result = value::makeEmptyArray();
     if (plain(left) && plain(right)) {
         result.u.array = left.u.array;
         left.u.array = nullptr;
         arrays::appendAll(result, right);
         drop(left);
-        return result;
+        return true;
     }
+    ReleasedAtExit releasedLeft(left), releasedRight(right);
     ArrayElement **tail = &result.u.array;
     for (const ScriptValue *a : {&left, &right}) {
         for (const ArrayElement *e = a->u.array; e != nullptr; e = e->next) {
             auto *element = static_cast<ArrayElement *>(zalloc(sizeof(ArrayElement)));
-            value::copy(e->value, element->value);
+            if (element == nullptr) {
+                drop(result);
+                return false;
+            }
             *tail = element;
             tail = &element->next;
+            if (!value::copy(e->value, element->value)) {
+                drop(result);
+                return false;
+            }
         }
     }
-    drop(left);
-    drop(right);
-    return result;
+    return true;
 }
 
 // Converts a non-string operand of a mixed addition through its "string"
@@ -138,7 +146,8 @@ Completion add(const ArithmeticExpr &node, ScriptValue &l, ScriptValue &r, Scrip
         if (!joined)
             return fail(msg::kJoinNoMemory, at);
     } else if (lt == PELORN_ARRAY && rt == PELORN_ARRAY) {
-        *result = joinArrays(l, r);
+        if (!joinArrays(l, r, *result))
+            return fail(msg::kJoinNoMemory, at);
     } else if (lt == PELORN_STRING || rt == PELORN_STRING) {
         ScriptValue text = value::empty();
         ReleasedAtExit converted(text);

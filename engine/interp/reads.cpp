@@ -7,6 +7,7 @@
 #include "interp/run_support.h"
 #include "interp/string_values.h"
 #include "value/chain.h"
+#include "value/messages.h"
 
 #include <cstring>
 #include <strings.h>
@@ -28,6 +29,11 @@ Completion ArrayLiteralExpr::evaluate(RunContext &run, ScriptValue *result)
     ArrayElement **tail = &array.u.array;
     for (const ValueRecord &record : elements) {
         auto *element = static_cast<ArrayElement *>(zalloc(sizeof(ArrayElement)));
+        if (element == nullptr) {
+            drop(array);
+            report(fileOf(this), line, "%s", value::messages::kNotEnoughMemoryToCopy);
+            return Completion::Failed;
+        }
         std::memset(element, 0, sizeof *element);
         *tail = element;
         tail = &element->next;
