@@ -242,7 +242,8 @@ inline Completion evaluateUnfolded(RunContext &run, Expression *e, ScriptValue &
         out = *leaf;
         return Completion::Normal;
     }
-    if (e->foldable && e->kind == ExpressionKind::Arithmetic)
+    if (e->kind == ExpressionKind::Arithmetic &&
+        (e->foldable || static_cast<const ArithmeticExpr *>(e)->foldsItems))
         return static_cast<ArithmeticExpr *>(e)->evaluateOperands(run, &out);
     return e->evaluate(run, &out);
 }
