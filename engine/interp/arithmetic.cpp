@@ -274,14 +274,26 @@ Completion combine(const ArithmeticExpr &node, ScriptValue &l, ScriptValue &r, S
     return c;
 }
 
+// Out of line: folds over items read by index are the rarer ones.
+bool ArithmeticExpr::peekWithItems(const RunContext &run, int64_t &out) const
+{
+    int64_t a, b;
+    return peekOperand(run, left, a) && peekOperand(run, right, b) && foldIntegers(op, a, b, out);
+}
+
 Completion ArithmeticExpr::evaluate(RunContext &run, ScriptValue *result)
 {
     // Integer variables, literals and arithmetic over them: read where they are.
     int64_t n;
-    if (foldable && peekIntegerNode(run, n)) {
+    if ((foldable && peekIntegerNode(run, n)) || (foldsItems && peekWithItems(run, n))) {
         setInteger(*result, n);
         return Completion::Normal;
     }
+    return evaluateOperands(run, result);
+}
+
+Completion ArithmeticExpr::evaluateOperands(RunContext &run, ScriptValue *result)
+{
     ScriptValue l = value::empty();
     Completion c = evaluateInto(run, left, l);
     if (c != Completion::Normal) {

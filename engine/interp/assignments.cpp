@@ -35,7 +35,7 @@ namespace {
 
 // Every form but the integer one; out of line, so that the integer form
 // runs without this one's stack frame.
-[[gnu::noinline]] Completion assignEvaluated(AssignStatement &s, RunContext &run)
+[[gnu::noinline]] Completion assignEvaluated(AssignStatement &s, RunContext &run, bool foldFailed)
 {
     VariableExpr *target = s.target;
     Expression *value = s.value;
@@ -103,7 +103,7 @@ namespace {
         if (c != Completion::Normal)
             return c;
     } else {
-        Completion c = evaluateInto(run, value, v);
+        Completion c = foldFailed ? evaluateUnfolded(run, value, v) : evaluateInto(run, value, v);
         if (c != Completion::Normal) {
             drop(v);
             return c;
@@ -135,13 +135,14 @@ Completion AssignStatement::execute(RunContext &run)
 {
     ScriptValue &stored = target->ref(run);
     int64_t n;
-    if (!target->isConstant && !target->isReadOnly && stored.release == nullptr && isScalar(stored.type) &&
-        peekInteger(run, value, n)) {
+    if (!target->isConstant && !target->isReadOnly && stored.release == nullptr && isScalar(stored.type)) {
+        if (!peekOperand(run, value, n))
+            return assignEvaluated(*this, run, true);
         // Integer arithmetic over integers straight into a scalar variable.
         setInteger(stored, n);
         return Completion::Normal;
     }
-    return assignEvaluated(*this, run);
+    return assignEvaluated(*this, run, false);
 }
 
 Completion CompoundAssignStatement::execute(RunContext &run)

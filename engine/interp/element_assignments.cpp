@@ -140,10 +140,28 @@ Completion evaluateValue(RunContext &run, Expression *valueExpression, const Var
     return Completion::Normal;
 }
 
+// b[i] = n on a byte array, where neither the index nor the value needs
+// evaluating: the byte is stored without value records. False, with
+// nothing done, when the general path must run (and give its messages).
+bool storeByteDirect(const RunContext &run, const ElementAssignStatement &s)
+{
+    if (s.indexes.size() != 1 || s.target->isConstant || s.target->isReadOnly)
+        return false;
+    ScriptValue &holder = s.target->ref(run);
+    int64_t index, n;
+    if (holder.type != PELORN_BYTEARRAY || !peekOperand(run, s.indexes[0].expression, index) || index < 0 ||
+        index >= holder.u.bytes.length || !peekOperand(run, s.value, n))
+        return false;
+    holder.u.bytes.data[index] = static_cast<uint8_t>(n);
+    return true;
+}
+
 } // namespace
 
 Completion ElementAssignStatement::execute(RunContext &run)
 {
+    if (storeByteDirect(run, *this))
+        return Completion::Normal;
     ScratchValues ix(indexes.size());
     Completion c = evaluateIndexes(run, indexes, ix);
     if (c != Completion::Normal)

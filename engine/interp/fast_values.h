@@ -191,6 +191,19 @@ inline bool peekInteger(const RunContext &run, const Expression *e, int64_t &out
            static_cast<const ArithmeticExpr *>(e)->peekIntegerNode(run, out);
 }
 
+// peekInteger, and also an item read by index (a byte, an integer
+// element) and arithmetic over such items (see ArithmeticExpr::foldsItems):
+// kept apart so that peekInteger stays as small as it is on every other
+// integer path.
+inline bool peekOperand(const RunContext &run, const Expression *e, int64_t &out)
+{
+    if (e->kind == ExpressionKind::Index)
+        return e->foldable && static_cast<const IndexExpr *>(e)->peekItemNode(run, out);
+    if (e->kind == ExpressionKind::Arithmetic && static_cast<const ArithmeticExpr *>(e)->foldsItems)
+        return static_cast<const ArithmeticExpr *>(e)->peekWithItems(run, out);
+    return peekInteger(run, e, out);
+}
+
 // The truth of a comparison when it can be had without evaluating it.
 inline bool peekTruth(const RunContext &run, const Expression *e, bool &out)
 {
@@ -209,12 +222,29 @@ inline Completion evaluateInto(RunContext &run, Expression *e, ScriptValue &out)
         out = *leaf;
         return Completion::Normal;
     }
-    int64_t n;
-    if (e->foldable && e->kind == ExpressionKind::Arithmetic &&
-        static_cast<const ArithmeticExpr *>(e)->peekIntegerNode(run, n)) {
+    if (e->foldable && e->kind == ExpressionKind::Arithmetic) {
+        auto *arithmetic = static_cast<ArithmeticExpr *>(e);
+        int64_t n;
+        if (!arithmetic->peekIntegerNode(run, n))
+            return arithmetic->evaluateOperands(run, &out);
         setInteger(out, n);
         return Completion::Normal;
     }
+    return e->evaluate(run, &out);
+}
+
+// evaluateInto for an expression whose integer fold has just failed: a
+// failed fold is not tried again.
+inline Completion evaluateUnfolded(RunContext &run, Expression *e, ScriptValue &out)
+{
+    const ScriptValue *leaf = leafOf(run, e);
+    if (leaf != nullptr && leaf->copy == nullptr && isScalar(leaf->type)) {
+        out = *leaf;
+        return Completion::Normal;
+    }
+    if (e->kind == ExpressionKind::Arithmetic &&
+        (e->foldable || static_cast<const ArithmeticExpr *>(e)->foldsItems))
+        return static_cast<ArithmeticExpr *>(e)->evaluateOperands(run, &out);
     return e->evaluate(run, &out);
 }
 

@@ -429,10 +429,6 @@ void SubArrayExpr::attach(Statement *o)
     attachIf(high, o);
 }
 
-IndexExpr::IndexExpr(Expression *s, Expression *i) : Expression(ExpressionKind::Index), sourceExpression(s), index(i)
-{
-    pure = s->pure && i->pure;
-}
 
 IndexExpr::~IndexExpr()
 {
@@ -500,13 +496,29 @@ bool integerOperand(const Expression *e)
            (e->kind == ExpressionKind::Arithmetic && e->foldable);
 }
 
+// The same, or a byte array's byte or arithmetic over such bytes that may
+// fold (peekOperand).
+bool integerOrItemOperand(const Expression *e)
+{
+    return integerOperand(e) || (e->kind == ExpressionKind::Index && e->foldable) ||
+           (e->kind == ExpressionKind::Arithmetic && static_cast<const ArithmeticExpr *>(e)->foldsItems);
+}
+
 } // namespace
+
+IndexExpr::IndexExpr(Expression *s, Expression *i) : Expression(ExpressionKind::Index), sourceExpression(s), index(i)
+{
+    pure = s->pure && i->pure;
+    foldable = s->kind <= ExpressionKind::Literal && integerOrItemOperand(index);
+}
 
 ArithmeticExpr::ArithmeticExpr(ArithmeticOperator o, Expression *l, Expression *r)
     : Expression(ExpressionKind::Arithmetic), op(o), left(l), right(r)
 {
     pure = l->pure && r->pure;
     foldable = op <= ArithmeticOperator::Modulo && integerOperand(left) && integerOperand(right);
+    foldsItems = !foldable && op <= ArithmeticOperator::Modulo && integerOrItemOperand(left) &&
+                 integerOrItemOperand(right);
 }
 
 ArithmeticExpr::~ArithmeticExpr()

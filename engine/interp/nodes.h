@@ -81,9 +81,10 @@ public:
     // constructor from the children.
     bool pure = true;
     // Integer arithmetic (+ - * / %) or an integer comparison whose
-    // operands are variables, literals or such arithmetic: it may be
-    // folded without value records (peekInteger, peekTruth in
-    // fast_values.h). Decided by the constructor.
+    // operands are variables, literals, indexed variables or such
+    // arithmetic, or a variable or literal indexed so: it may be folded
+    // without value records (peekInteger, peekTruth in fast_values.h).
+    // Decided by the constructor.
     bool foldable = false;
     // Variables and literals, the leaves (the two lowest kinds): the record
     // their value is read from, or null for a routine's local, which is
@@ -394,6 +395,11 @@ public:
     ~IndexExpr() override;
     Completion evaluate(RunContext &run, ScriptValue *result) override;
     void attach(Statement *ownerStatement) override;
+    // A byte of a byte array, or an integer element of an array, that a
+    // variable or literal holds, at an index that needs no evaluation
+    // (reads.cpp); false, with nothing done, otherwise. Only asked of
+    // foldable nodes.
+    bool peekItemNode(const RunContext &run, int64_t &out) const;
 
     Expression *sourceExpression;
     Expression *index;
@@ -450,8 +456,15 @@ public:
     // without running anything and no failure is possible; false
     // otherwise, with nothing done. Only asked of foldable nodes.
     bool peekIntegerNode(const RunContext &run, int64_t &out) const;
+    bool peekWithItems(const RunContext &run, int64_t &out) const;
+    // evaluate without the fold, for callers that have tried it already.
+    Completion evaluateOperands(RunContext &run, ScriptValue *result);
 
     ArithmeticOperator op;
+    // Not foldable only because an operand (or an operand's operand) is an
+    // item read by index (IndexExpr::peekItemNode): evaluate and byte
+    // stores still fold it, through peekWithItems.
+    bool foldsItems = false;
     Expression *left;
     Expression *right;
 };

@@ -121,6 +121,27 @@ Completion readItem(const IndexExpr &node, ScriptValue &source, const VariableEx
 
 } // namespace
 
+// Out of range, or not an integer item: the general path says why (or
+// copies the item).
+bool IndexExpr::peekItemNode(const RunContext &run, int64_t &out) const
+{
+    const ScriptValue *source = leafOf(run, sourceExpression);
+    int64_t i;
+    if (source->type == PELORN_BYTEARRAY) {
+        if (!peekOperand(run, index, i) || i < 0 || i >= source->u.bytes.length)
+            return false;
+        out = source->u.bytes.data[i];
+        return true;
+    }
+    if (source->type != PELORN_ARRAY || !peekOperand(run, index, i) || i < 0)
+        return false;
+    const ScriptValue *item = value::arrays::at(*source, static_cast<uint64_t>(i));
+    if (item == nullptr || !isPlainInteger(*item))
+        return false;
+    out = item->u.integer;
+    return true;
+}
+
 Completion IndexExpr::evaluate(RunContext &run, ScriptValue *result)
 {
     // Indexing a variable reads the item where it is instead of copying

@@ -351,6 +351,21 @@ static GpKind kind_of(uint8_t p1, const TlvObject *entry)
 }
 
 /* The E3 templates of the listing as an array of GPENTRY values. */
+/* Hands the chain built so far to the script as an array; when building it
+ * ran out of memory, frees it and throws instead. */
+static void give_array(ScriptValue *result, ArrayElement *head, int failed, const char *routine)
+{
+    memset(result, 0, sizeof *result);
+    result->type = PELORN_ARRAY;
+    result->getProperty = GetField;
+    result->setProperty = SetField;
+    result->u.array = head;
+    if (failed) {
+        FreeValue(result);
+        gp_throw(GP_NO_MEMORY, routine);
+    }
+}
+
 static void make_entries(const char *routine, uint8_t p1, size_t size, ScriptValue *result)
 {
     TlvError error;
@@ -372,15 +387,7 @@ static void make_entries(const char *routine, uint8_t p1, size_t size, ScriptVal
         *tail = element;
         tail = &element->next;
     }
-    memset(result, 0, sizeof *result);
-    result->type = PELORN_ARRAY;
-    result->getProperty = GetField;
-    result->setProperty = SetField;
-    result->u.array = head;
-    if (failed) {
-        FreeValue(result);
-        gp_throw(GP_NO_MEMORY, routine);
-    }
+    give_array(result, head, failed, routine);
 }
 
 /* function GpGetStatus(session, kind [, aidPrefix]): every page of GET
@@ -481,15 +488,7 @@ static int32_t diversify(const char *routine, GpDiversification how, uint32_t co
         tail = &element->next;
     }
     memset(&keys, 0, sizeof keys);
-    memset(result, 0, sizeof *result);
-    result->type = PELORN_ARRAY;
-    result->getProperty = GetField;
-    result->setProperty = SetField;
-    result->u.array = head;
-    if (failed) {
-        FreeValue(result);
-        gp_throw(GP_NO_MEMORY, routine);
-    }
+    give_array(result, head, failed, routine);
     return PELORN_OK;
 }
 

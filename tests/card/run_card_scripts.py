@@ -51,14 +51,27 @@ class VirtualReader:
         self.process = subprocess.Popen([vcard, "--reader", str(index), "--control", self.control_path,
                                          "--removed", initial])
         self.shown = None               # what the daemon shows: "empty", "mute", a profile path
-        for _ in range(200):
+        for _ in range(1000):
             if os.path.exists(self.control_path):
                 break
             time.sleep(0.01)
 
+    def connect(self):
+        # The socket's name appears when it is bound, a moment before the
+        # card listens on it; on a loaded machine that moment shows.
+        for attempt in range(1000):
+            s = socket.socket(socket.AF_UNIX)
+            try:
+                s.connect(self.control_path)
+                return s
+            except (ConnectionRefusedError, FileNotFoundError):
+                s.close()
+                if attempt == 999:
+                    raise
+                time.sleep(0.01)
+
     def control(self, command):
-        with socket.socket(socket.AF_UNIX) as s:
-            s.connect(self.control_path)
+        with self.connect() as s:
             s.sendall((command + "\n").encode())
             reply = b""
             while not reply.endswith(b"\n"):
