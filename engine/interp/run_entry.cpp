@@ -149,11 +149,13 @@ bool runMainBlock(Script *script, size_t first)
         }
     } catch (...) { // not the engine's: it passes on to the host
         run.directory.finish();
-        publishGlobals(script->header.symbols);
+        if (script->globalsPublic)
+            publishGlobals(script->header.symbols);
         throw;
     }
     run.directory.finish();
-    publishGlobals(script->header.symbols);
+    if (script->globalsPublic)
+        publishGlobals(script->header.symbols);
     value::forgetPositions();
     return c == Completion::Normal || (c == Completion::Transfer && reportUncaught(run));
 }
