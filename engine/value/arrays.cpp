@@ -166,6 +166,11 @@ bool pushGrowing(ScriptValue &array, ScriptValue &item)
         clear(item);
         return true;
     }
+    return pushToChain(array, item);
+}
+
+bool pushToChain(ScriptValue &array, ScriptValue &item)
+{
     if (!toChain(item))
         return false;
     auto *element = static_cast<ArrayElement *>(zalloc(sizeof(ArrayElement)));

@@ -87,6 +87,11 @@ inline bool push(ScriptValue &array, ScriptValue &item)
     return true;
 }
 
+// Links item behind a chain's last element where the chain is (item is
+// left empty, in the public form): for a chain that must stay one, as a
+// module's variable. False when memory ran out: item is not taken.
+bool pushToChain(ScriptValue &array, ScriptValue &item);
+
 // Moves every element of `other`, a plain array, behind the plain array's
 // last one; other is left an empty array. False when memory ran out: both
 // are unchanged.
