@@ -193,6 +193,11 @@ PELORN_API ScriptObject *ParseScriptText(const char *text, size_t length, const 
                                          const char *directory, int32_t *status);
 /* The APDU trace of a compiled script, as SetAPDUVerbose sets it from inside. */
 PELORN_API void SetScriptAPDUVerbose(ScriptObject *script, uint8_t on);
+/* Non-zero (the default): every run ends with the script's globals in the
+ * public form of this header in ScriptObject.symbols. Zero: arrays may stay
+ * in the engine's own form there; the host then reads and writes globals
+ * only through GetScriptGlobal and SetScriptGlobal. */
+PELORN_API void SetScriptGlobalsPublic(ScriptObject *script, uint8_t on);
 
 /* What the host hands the scripts it runs and what they hand back; both
  * process-wide. SetScriptArguments copies the texts (non-zero on success);

@@ -30,6 +30,7 @@ void *runScriptFile(void *argument)
         job->status = kExitNotCompiled;
         return nullptr;
     }
+    SetScriptGlobalsPublic(script, 0); // nothing reads them after the run
     bool succeeded = pelorn::runner::runReportingFailure(script);
     FreeScript(script);
     job->status = succeeded ? kExitSuccess : kExitRunFailed;

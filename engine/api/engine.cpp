@@ -41,6 +41,14 @@ PELORN_API void SetScriptAPDUVerbose(ScriptObject *script, uint8_t on)
         pelorn::interp::Script::fromObject(script)->settings.apduVerbose = on != 0 ? 1 : 0;
 }
 
+// A host that reads the globals only through GetScriptGlobal lets runs
+// end without rebuilding each global array as a chain of elements.
+PELORN_API void SetScriptGlobalsPublic(ScriptObject *script, uint8_t on)
+{
+    if (script != nullptr)
+        pelorn::interp::Script::fromObject(script)->globalsPublic = on != 0;
+}
+
 PELORN_API uint8_t SwitchDebugMode(uint8_t on)
 {
     pelorn::front::setDebugMode(on != 0);

@@ -1,5 +1,8 @@
 // A host's access to a compiled script's global variables between runs:
-// the variables of its symbol list, copied in and out.
+// the variables of its symbol list, copied in and out. Both copies take the
+// public form: a module may call these during a run, when the globals hold
+// vectors, and the host reads the symbol list itself between runs.
+#include "value/arrays.h"
 #include "value/value.h"
 
 #include <cstring>
@@ -26,7 +29,7 @@ PELORN_API int32_t GetScriptGlobal(ScriptObject *script, const char *name, Scrip
     if (entry == nullptr || out == nullptr)
         return PELORN_NO_SUCH_GLOBAL;
     ScriptValue copied = pelorn::value::empty();
-    if (!pelorn::value::copy(entry->c.value, copied)) {
+    if (!pelorn::value::copy(entry->c.value, copied) || !pelorn::value::arrays::publish(copied)) {
         pelorn::value::release(copied);
         return PELORN_GLOBAL_NOT_COPIED;
     }
@@ -43,7 +46,7 @@ PELORN_API int32_t SetScriptGlobal(ScriptObject *script, const char *name, const
         return PELORN_GLOBAL_READ_ONLY;
     // Copied aside first, so that a failed copy leaves the variable as it was.
     ScriptValue copied = pelorn::value::empty();
-    if (!pelorn::value::copy(*value, copied)) {
+    if (!pelorn::value::copy(*value, copied) || !pelorn::value::arrays::publish(copied)) {
         pelorn::value::release(copied);
         return PELORN_GLOBAL_NOT_COPIED;
     }

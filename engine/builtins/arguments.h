@@ -1,5 +1,9 @@
 // What every built-in does with its arguments: type tests, the
 // bad-argument answer, throwing a text, walking a string's segments.
+//
+// Built-ins are the engine's own: their arrays, taken and made, may be in
+// either form and are read and built through value/arrays.h only (they
+// make vectors); a module's routines get and give the public form.
 #pragma once
 
 #include "api/channels.h"

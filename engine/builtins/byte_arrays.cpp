@@ -4,6 +4,7 @@
 #include "builtins/arguments.h"
 #include "builtins/catalogue.h"
 #include "builtins/messages.h"
+#include "value/arrays.h"
 #include "value/value.h"
 
 namespace pelorn::builtins {
@@ -60,15 +61,11 @@ int32_t CreateArray(uint32_t count, ArgumentSlot *args, ScriptValue *result)
     if (n > kMaxArrayElements)
         fail(messages::kCreateArrayTooLarge);
     ScriptValue array = value::makeEmptyArray();
-    ArrayElement **tail = &array.u.array;
+    if (!value::arrays::own(array, static_cast<uint64_t>(n)))
+        fail(messages::kCreateArrayNoMemory);
     for (int64_t i = 0; i < n; ++i) {
-        auto *element = static_cast<ArrayElement *>(zalloc(sizeof(ArrayElement)));
-        if (element == nullptr) {
-            value::release(array);
-            fail(messages::kCreateArrayNoMemory);
-        }
-        *tail = element;
-        tail = &element->next;
+        ScriptValue untyped = value::empty();
+        value::arrays::push(array, untyped); // room was made above
     }
     *result = array;
     return PELORN_OK;

@@ -5,6 +5,7 @@
 #include "builtins/catalogue.h"
 #include "builtins/messages.h"
 #include "builtins/run_settings.h"
+#include "value/arrays.h"
 #include "value/chain.h"
 #include "value/messages.h"
 #include "value/value.h"
@@ -35,6 +36,23 @@ void writeBytes(const ScriptValue &v)
 
 void writeValue(const ScriptValue &v);
 
+// "[ a ; b ]", each element as Print writes it.
+void writeArray(const ScriptValue &v)
+{
+    write("[");
+    bool first = true;
+    value::arrays::everyElement(v, [&first](const ScriptValue &element) {
+        if (!first)
+            write(" ;");
+        first = false;
+        write(" ");
+        writeValue(element);
+        write(" ");
+        return true;
+    });
+    write("]");
+}
+
 // A value whose maker gave it no property hook: written by its type.
 void writeByType(const ScriptValue &v)
 {
@@ -55,15 +73,7 @@ void writeByType(const ScriptValue &v)
         writeBytes(v);
         break;
     case PELORN_ARRAY:
-        write("[");
-        for (const ArrayElement *e = v.u.array; e != nullptr; e = e->next) {
-            if (e != v.u.array)
-                write(" ;");
-            write(" ");
-            writeValue(e->value);
-            write(" ");
-        }
-        write("]");
+        writeArray(v);
         break;
     default:
         write(value::messages::kUnknownText);

@@ -4,6 +4,7 @@
 #include "card/pcsc_error.h"
 #include "card/reader_value.h"
 #include "card/registry.h"
+#include "value/arrays.h"
 #include "value/messages.h"
 #include "value/value.h"
 
@@ -17,16 +18,11 @@ int32_t GetReaders(uint32_t count, ArgumentSlot *, ScriptValue *result)
     if (rv != 0)
         card::throwMessage(card::kMessageBufferSize, card::text::kReaderListFailed, card::errorText(rv));
     *result = value::makeEmptyArray();
-    ArrayElement **tail = &result->u.array;
+    if (!value::arrays::own(*result, g_readersCount))
+        ThrowStringException(value::messages::kNotEnoughMemoryToCopy);
     for (uint32_t i = 0; i < g_readersCount; ++i) {
-        auto *element = static_cast<ArrayElement *>(zalloc(sizeof(ArrayElement)));
-        if (element == nullptr) {
-            FreeValue(result);
-            ThrowStringException(value::messages::kNotEnoughMemoryToCopy);
-        }
-        element->value = card::makeReaderValue(g_readersList[i]);
-        *tail = element;
-        tail = &element->next;
+        ScriptValue reader = card::makeReaderValue(g_readersList[i]);
+        value::arrays::push(*result, reader); // room was made above
     }
     return PELORN_OK;
 }

@@ -4,6 +4,7 @@
 #include "interp/arguments.h"
 
 #include "builtins/arguments.h"
+#include "interp/array_forms.h"
 #include "interp/run_support.h"
 
 namespace pelorn::interp {
@@ -32,6 +33,8 @@ void ArgumentSet::writeBack(const RunContext &run)
     for (uint32_t i = 0; i < arguments_.count; ++i)
         if (VariableExpr *variable = writableVariable(expression(i)))
             handOver(slots_[i].value, variable->ref(run));
+    if (arguments_.namesModuleVariable) [[unlikely]]
+        publishModuleArguments(run, arguments_);
 }
 
 } // namespace pelorn::interp

@@ -1,13 +1,13 @@
 // Literals and the arithmetic operators: + - * / % ^^ & | ^ << >>, unary
 // minus and typeof.
 #include "api/exceptions.h"
-#include "interp/array_cursor.h"
 #include "interp/fast_values.h"
 #include "interp/integer_rules.h"
 #include "interp/messages.h"
 #include "interp/operators.h"
 #include "interp/run_support.h"
 #include "interp/string_values.h"
+#include "value/arrays.h"
 
 #include <cmath>
 #include <cstdarg>
@@ -50,42 +50,6 @@ bool joinBytes(const uint8_t *a, int32_t na, const uint8_t *b, int32_t nb, Scrip
     return true;
 }
 
-// The element values of both arrays in order, as one new array (both
-// operands are consumed). Plain engine arrays are fresh operands, so their
-// chains are linked as they are; arrays with hooks of their own are copied
-// element by element. False when an element or its copy could not be
-// made (result then holds nothing).
-bool joinArrays(ScriptValue &left, ScriptValue &right, ScriptValue &result)
-{
-    auto plain = [](const ScriptValue &a) { return a.release == nullptr && a.copy == nullptr; };
-    result = value::makeEmptyArray();
-    if (plain(left) && plain(right)) {
-        result.u.array = left.u.array;
-        left.u.array = nullptr;
-        arrays::appendAll(result, right);
-        drop(left);
-        return true;
-    }
-    ReleasedAtExit releasedLeft(left), releasedRight(right);
-    ArrayElement **tail = &result.u.array;
-    for (const ScriptValue *a : {&left, &right}) {
-        for (const ArrayElement *e = a->u.array; e != nullptr; e = e->next) {
-            auto *element = static_cast<ArrayElement *>(zalloc(sizeof(ArrayElement)));
-            if (element == nullptr) {
-                drop(result);
-                return false;
-            }
-            *tail = element;
-            tail = &element->next;
-            if (!value::copy(e->value, element->value)) {
-                drop(result);
-                return false;
-            }
-        }
-    }
-    return true;
-}
-
 // Converts a non-string operand of a mixed addition through its "string"
 // property. Every failure, a native throw included, is just "no".
 bool convertToString(ScriptValue &operand, ScriptValue &text)
@@ -119,6 +83,27 @@ __attribute__((format(printf, 1, 3))) Completion fail(const char *format, const 
     return Completion::Failed;
 }
 
+// The element values of both arrays in order, as one new array. Plain
+// engine arrays are fresh operands, so their elements change hands as they
+// are; arrays with hooks of their own are copied element by element.
+Completion joinArrays(ScriptValue &left, ScriptValue &right, ScriptValue &result, const Expression *at)
+{
+    namespace arrays = value::arrays;
+    ScriptValue joined = value::makeEmptyArray();
+    ReleasedAtExit unfinished(joined);
+    for (ScriptValue *a : {&left, &right}) {
+        if (!arrays::isPlain(*a)) {
+            if (!arrays::appendCopies(joined, *a))
+                return Completion::Failed; // the copy wrote why
+        } else if (!arrays::takeAll(joined, *a)) {
+            return fail(msg::kJoinNoMemory, at);
+        }
+    }
+    result = joined;
+    value::clear(joined);
+    return Completion::Normal;
+}
+
 // Addition of two typed, non-boolean operands; consumes both.
 Completion add(const ArithmeticExpr &node, ScriptValue &l, ScriptValue &r, ScriptValue *result)
 {
@@ -146,8 +131,7 @@ Completion add(const ArithmeticExpr &node, ScriptValue &l, ScriptValue &r, Scrip
         if (!joined)
             return fail(msg::kJoinNoMemory, at);
     } else if (lt == PELORN_ARRAY && rt == PELORN_ARRAY) {
-        if (!joinArrays(l, r, *result))
-            return fail(msg::kJoinNoMemory, at);
+        return joinArrays(l, r, *result, at);
     } else if (lt == PELORN_STRING || rt == PELORN_STRING) {
         ScriptValue text = value::empty();
         ReleasedAtExit converted(text);

@@ -1,7 +1,7 @@
 // Assignment to variables: =, the compound forms, ++ and --, and property
 // assignment. Element assignment is in element_assignments.cpp.
 #include "api/exceptions.h"
-#include "interp/array_cursor.h"
+#include "interp/array_forms.h"
 #include "interp/compound_operators.h"
 #include "interp/fast_values.h"
 #include "interp/integer_rules.h"
@@ -24,6 +24,14 @@ bool isEngineValue(const ScriptValue &v)
 } // namespace
 
 namespace {
+
+// A module's variable receives the value in the public form. Out of line:
+// the common path stays free of it.
+[[gnu::noinline]] Completion assignExternal(ScriptValue &v, ScriptValue &stored)
+{
+    moveValue(v, stored);
+    return publishExternal(stored) ? Completion::Normal : Completion::Failed;
+}
 
 // Every form but the integer one; out of line, so that the integer form
 // runs without this one's stack frame.
@@ -77,9 +85,14 @@ namespace {
             }
             return Completion::Normal;
         }
-        if (right.type == stored.type && right.release == nullptr && right.copy == nullptr) {
-            arrays::appendAll(stored, right);
-            return Completion::Normal;
+        if (right.type == stored.type && value::arrays::isPlain(right)) {
+            bool appended = value::arrays::takeAll(stored, right);
+            drop(right);
+            if (!appended) {
+                report(fileOf(sum->left), sum->left->line, msg::kJoinNoMemory);
+                return Completion::Failed;
+            }
+            return publishIfExternal(*target, stored) ? Completion::Normal : Completion::Failed;
         }
         ScriptValue left = value::empty();
         if (!value::copy(stored, left)) {
@@ -110,6 +123,8 @@ namespace {
         report(fileOf(target), target->line, msg::kAssignReadOnly, target->name.c_str());
         return Completion::Failed;
     }
+    if (v.type == PELORN_ARRAY && target->storage == VariableStorage::External) [[unlikely]]
+        return assignExternal(v, stored);
     moveValue(v, stored);
     return Completion::Normal;
 }
@@ -158,7 +173,20 @@ Completion CompoundAssignStatement::execute(RunContext &run)
         report(fileOf(at), at->line, problem, opName, name);
         return Completion::Failed;
     }
-    return applyCompound(op, target->ref(run), right, name, value) ? Completion::Normal : Completion::Failed;
+    ScriptValue &stored = target->ref(run);
+    if (target->storage == VariableStorage::External && op == CompoundOperator::Add && stored.type == PELORN_ARRAY &&
+        right.type != PELORN_ARRAY && !value::arrays::isVector(stored)) [[unlikely]] {
+        // A module's variable keeps its chain: the item is linked behind
+        // it, instead of the chain becoming a vector and then a chain again.
+        if (value::arrays::pushToChain(stored, right))
+            return Completion::Normal;
+        drop(right);
+        report(fileOf(value), value->line, msg::kJoinNoMemory);
+        return Completion::Failed;
+    }
+    bool ok = applyCompound(op, stored, right, name, value);
+    ok = publishIfExternal(*target, stored) && ok;
+    return ok ? Completion::Normal : Completion::Failed;
 }
 
 Completion IncrementStatement::execute(RunContext &run)
@@ -203,6 +231,11 @@ Completion PropertyAssignStatement::execute(RunContext &run)
     if (stored.setProperty != SetField) // a module's hook runs in the directory of the run
         run.directory.sync();
     int32_t code;
+    // A module's hook reads the new value in the public form.
+    if (stored.setProperty != SetField && !value::arrays::publish(v)) {
+        drop(v);
+        return Completion::Failed;
+    }
     try {
         code = stored.setProperty(&stored, propertyName, &v);
     } catch (api::NativeThrow &thrown) {

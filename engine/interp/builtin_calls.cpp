@@ -5,6 +5,7 @@
 #include "interp/arguments.h"
 #include "interp/fast_values.h"
 #include "interp/run_support.h"
+#include "value/arrays.h"
 #include "value/value.h"
 
 namespace pelorn::interp {
@@ -22,6 +23,10 @@ Completion callBuiltin(RunContext &run, Arguments &nodeArguments, const char *na
     Completion c = arguments.evaluate(run);
     if (c != Completion::Normal)
         return c;
+    if (fromModule) // a module reads its arguments in the public form
+        for (uint32_t i = 0; i < arguments.count(); ++i)
+            if (!value::arrays::publish(arguments.slots()[i].value))
+                return Completion::Failed;
     const std::string *saved = run.directory.wanted();
     if (callSource != nullptr)
         run.directory.want(&callSource->directory);

@@ -1,14 +1,13 @@
 // The compound operators on stored values.
 #include "interp/compound_operators.h"
 
-#include "interp/array_cursor.h"
 #include "interp/fast_values.h"
 #include "interp/integer_rules.h"
 #include "interp/messages.h"
 #include "interp/run_support.h"
 #include "interp/string_values.h"
+#include "value/arrays.h"
 
-#include <cstdlib>
 #include <cstring>
 
 namespace pelorn::interp {
@@ -67,46 +66,19 @@ bool isEngineString(const ScriptValue &v)
     return v.freeBlock == nullptr && v.release == nullptr && v.copy == nullptr;
 }
 
-ArrayElement *newElement()
-{
-    auto *element = static_cast<ArrayElement *>(zalloc(sizeof(ArrayElement)));
-    if (element != nullptr)
-        std::memset(element, 0, sizeof *element);
-    return element;
-}
-
 // A right array's elements are moved behind the stored ones; any other
 // right value becomes one new element. False when memory ran out (what was
 // appended stays; the message is written here or by the failed copy).
 bool appendToArray(ScriptValue &stored, ScriptValue &right, const Expression *at)
 {
-    if (right.type != PELORN_ARRAY) {
-        // Every field is written here: the block needs no zeroing. It is
-        // freed with zfree like any element.
-        auto *element = static_cast<ArrayElement *>(std::malloc(sizeof(ArrayElement)));
-        if (element == nullptr)
-            return noMemoryForJoin(at);
-        element->value = right;
-        element->next = nullptr;
-        value::clear(right);
-        arrays::append(stored, element, element, 1);
-        return true;
-    }
-    if (right.release == nullptr && right.copy == nullptr) {
-        arrays::appendAll(stored, right);
-        return true;
-    }
-    // An array that manages its own chain: copy its elements instead.
-    for (const ArrayElement *e = right.u.array; e != nullptr; e = e->next) {
-        ArrayElement *element = newElement();
-        if (element == nullptr)
-            return noMemoryForJoin(at);
-        bool copied = value::copy(e->value, element->value);
-        arrays::append(stored, element, element, 1);
-        if (!copied)
-            return false;
-    }
-    return true;
+    namespace arrays = value::arrays;
+    if (right.type != PELORN_ARRAY)
+        return arrays::push(stored, right) || noMemoryForJoin(at);
+    if (arrays::isPlain(stored) && arrays::isPlain(right))
+        return arrays::takeAll(stored, right) || noMemoryForJoin(at);
+    // An array that manages its own chain, or one appended to such an
+    // array: its elements are copied instead.
+    return arrays::appendCopies(stored, right);
 }
 
 } // namespace

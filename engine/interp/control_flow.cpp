@@ -1,5 +1,6 @@
 // The statements that leave the normal order: break, return,
 // exit, throw, and try/catch, which handles the three exception codes.
+#include "interp/array_forms.h"
 #include "interp/fast_values.h"
 #include "interp/run_support.h"
 
@@ -65,7 +66,8 @@ Completion TryStatement::execute(RunContext &run)
     }
     // Every call between the raise and here has closed its frame and
     // restored the directory on its way out.
-    bool caught = handOver(run.transfer.value, catchVariable->ref(run));
+    ScriptValue &caughtValue = catchVariable->ref(run);
+    bool caught = handOver(run.transfer.value, caughtValue) && publishIfExternal(*catchVariable, caughtValue);
     run.transfer.hasValue = false;
     if (!caught)
         return Completion::Failed;

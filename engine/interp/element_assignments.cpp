@@ -1,6 +1,6 @@
 // Assignment to elements: x[i]...[k] = e and x[i]...[k] op= e, for arrays,
 // byte arrays and strings.
-#include "interp/array_cursor.h"
+#include "interp/array_forms.h"
 #include "interp/compound_operators.h"
 #include "interp/fast_values.h"
 #include "interp/messages.h"
@@ -20,6 +20,9 @@ struct Destination {
     ScriptValue *holder = nullptr; // the byte array or string
     uint64_t index = 0;
     ScriptValue *element = nullptr; // set instead for an array element
+    // The element lies in a chain (a module's variable, an array with a
+    // module's hooks): what it receives must take the public form.
+    bool inChain = false;
 };
 
 Completion evaluateIndexes(RunContext &run, const ValueRecords &records, ScratchValues &values)
@@ -40,7 +43,7 @@ uint64_t sizeOf(const ScriptValue &v)
     case PELORN_STRING:
         return v.u.string.length;
     default:
-        return arrays::length(v);
+        return value::arrays::length(v);
     }
 }
 
@@ -51,6 +54,10 @@ bool walk(const RunContext &run, const VariableExpr &target, ScratchValues &inde
     const char *file = fileOf(&target);
     const char *name = target.name.c_str();
     ScriptValue *current = &target.ref(run);
+    // Arrays along the way become vectors, up to the first that must stay
+    // a chain (a module's variable holds chains only); a chain holds chains
+    // only, so the rest are chains too.
+    bool inChain = false;
     for (size_t i = 0; i < indexes.size(); ++i) {
         int32_t type = current->type;
         if (type != PELORN_BYTEARRAY && type != PELORN_ARRAY && type != PELORN_STRING) {
@@ -76,7 +83,10 @@ bool walk(const RunContext &run, const VariableExpr &target, ScratchValues &inde
             return false;
         }
         if (type == PELORN_ARRAY) {
-            current = &arrays::elementAt(*current, index)->value;
+            if (!inChain && !value::arrays::isVector(*current))
+                inChain = target.storage == VariableStorage::External ||
+                          !(value::arrays::isPlain(*current) && value::arrays::own(*current));
+            current = value::arrays::at(*current, index);
             continue;
         }
         if (i + 1 < indexes.size()) {
@@ -86,7 +96,7 @@ bool walk(const RunContext &run, const VariableExpr &target, ScratchValues &inde
         out = Destination{current, index, nullptr};
         return true;
     }
-    out = Destination{nullptr, 0, current};
+    out = Destination{nullptr, 0, current, inChain};
     return true;
 }
 
@@ -169,8 +179,10 @@ Completion ElementAssignStatement::execute(RunContext &run)
         drop(v);
         return c;
     }
-    if (d.element != nullptr) // any value, one without type included
-        return handOver(v, *d.element) ? Completion::Normal : Completion::Failed;
+    if (d.element != nullptr) { // any value, one without type included
+        bool ok = handOver(v, *d.element) && (!d.inChain || value::arrays::publish(*d.element));
+        return ok ? Completion::Normal : Completion::Failed;
+    }
     bool bytes = d.holder->type == PELORN_BYTEARRAY;
     uint8_t byte;
     bool ok = byteOf(v, byte);
@@ -213,7 +225,9 @@ Completion ElementCompoundAssignStatement::execute(RunContext &run)
             report(fileOf(value), value->line, msg::kElementCompoundType, compoundName(op), name);
             return Completion::Failed;
         }
-        return applyCompound(op, *d.element, v, name, value) ? Completion::Normal : Completion::Failed;
+        bool ok = applyCompound(op, *d.element, v, name, value);
+        ok = (!d.inChain || value::arrays::publish(*d.element)) && ok;
+        return ok ? Completion::Normal : Completion::Failed;
     }
     bool bytes = d.holder->type == PELORN_BYTEARRAY;
     uint8_t operand;

@@ -32,6 +32,11 @@ Arguments makeArguments(std::vector<Expression *> &&expressions)
         a.slots[i].expression = expressions[i];
         a.slots[i].value = value::empty();
         a.allPure = a.allPure && expressions[i]->pure;
+        if (expressions[i]->kind != ExpressionKind::Variable)
+            continue;
+        a.namesVariable = true;
+        if (static_cast<VariableExpr *>(expressions[i])->storage == VariableStorage::External)
+            a.namesModuleVariable = true;
     }
     return a;
 }

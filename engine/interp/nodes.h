@@ -114,6 +114,11 @@ struct Arguments {
     // No argument calls a routine: a script call may evaluate them straight
     // into the callee's frame, since no other frame can open meanwhile.
     bool allPure = true;
+    // An argument is a module's variable: what is written back into it
+    // must take the public form (array_forms.h).
+    bool namesModuleVariable = false;
+    // An argument is a variable: only then may a call write back.
+    bool namesVariable = false;
 
     Expression *expression(uint32_t i) const { return static_cast<Expression *>(slots[i].expression); }
 };

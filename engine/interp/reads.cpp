@@ -1,7 +1,7 @@
 // Expressions that read values: variables, array literals, indexing,
 // sub-array and substring extraction, property reads.
 #include "api/exceptions.h"
-#include "interp/array_cursor.h"
+#include "interp/array_forms.h"
 #include "interp/fast_values.h"
 #include "interp/messages.h"
 #include "interp/run_support.h"
@@ -23,47 +23,48 @@ Completion VariableExpr::evaluate(RunContext &run, ScriptValue *result)
 
 Completion ArrayLiteralExpr::evaluate(RunContext &run, ScriptValue *result)
 {
-    // Elements are evaluated straight into the new chain: a recursive
+    // Elements are evaluated straight into the new vector: a recursive
     // evaluation of the same literal cannot overwrite them.
     ScriptValue array = value::makeEmptyArray();
-    ArrayElement **tail = &array.u.array;
+    if (elements.empty()) {
+        *result = array;
+        return Completion::Normal;
+    }
+    if (!value::arrays::own(array, elements.size())) {
+        report(fileOf(this), line, "%s", value::messages::kNotEnoughMemoryToCopy);
+        return Completion::Failed;
+    }
+    value::arrays::Vector *v = value::arrays::vectorOf(array);
+    ScriptValue *items = v->items();
     for (const ValueRecord &record : elements) {
-        auto *element = static_cast<ArrayElement *>(zalloc(sizeof(ArrayElement)));
-        if (element == nullptr) {
-            drop(array);
-            report(fileOf(this), line, "%s", value::messages::kNotEnoughMemoryToCopy);
-            return Completion::Failed;
-        }
-        std::memset(element, 0, sizeof *element);
-        *tail = element;
-        tail = &element->next;
-        Completion c = evaluateInto(run, record.expression, element->value);
+        ScriptValue &item = items[v->length++];
+        value::clear(item);
+        Completion c = evaluateInto(run, record.expression, item);
         if (c != Completion::Normal) {
             drop(array);
             return c;
         }
     }
-    const ArrayElement *e = array.u.array;
-    for (const ValueRecord &record : elements) {
-        if (e->value.type == PELORN_UNDEFINED) {
+    for (size_t i = 0; i < elements.size(); ++i) {
+        if (items[i].type == PELORN_UNDEFINED) {
+            const Expression *at = elements[i].expression;
             drop(array);
-            report(fileOf(record.expression), record.expression->line, msg::kArrayElementUntyped);
+            report(fileOf(at), at->line, msg::kArrayElementUntyped);
             return Completion::Failed;
         }
-        e = e->next;
     }
     // Elements are copies of what was evaluated; for values of the engine
     // the evaluated value itself is that copy.
-    for (ArrayElement *element = array.u.array; element != nullptr; element = element->next) {
-        if (copiesPlainly(element->value))
+    for (size_t i = 0; i < elements.size(); ++i) {
+        if (copiesPlainly(items[i]))
             continue;
         ScriptValue duplicate = value::empty();
-        if (!value::copy(element->value, duplicate)) {
+        if (!value::copy(items[i], duplicate)) {
             drop(array);
             return Completion::Failed;
         }
-        drop(element->value);
-        element->value = duplicate;
+        drop(items[i]);
+        items[i] = duplicate;
     }
     *result = array;
     return Completion::Normal;
@@ -76,18 +77,20 @@ bool isIndexable(const ScriptValue &v)
     return v.type == PELORN_BYTEARRAY || v.type == PELORN_ARRAY || v.type == PELORN_STRING;
 }
 
-// Reads item `index` of an indexable source into result. A source that is
-// a temporary may give its element away instead of copying it.
-Completion readItem(const IndexExpr &node, ScriptValue &source, bool temporary, const ScriptValue &indexValue,
-                    ScriptValue *result)
+// Reads item `index` of an indexable source into result: the value of
+// `variable`, or a temporary (null variable) that may give its element
+// away instead of copying it.
+Completion readItem(const IndexExpr &node, ScriptValue &source, const VariableExpr *variable,
+                    const ScriptValue &indexValue, ScriptValue *result)
 {
+    bool temporary = variable == nullptr;
     if (indexValue.type != PELORN_INTEGER) {
         report(fileOf(node.index), node.index->line, msg::kIndexNotInteger);
         return Completion::Failed;
     }
     auto index = static_cast<uint64_t>(indexValue.u.integer); // negative ones are out of bounds
     const uint8_t *byte = nullptr;
-    ArrayElement *element = nullptr;
+    ScriptValue *element = nullptr;
     switch (source.type) {
     case PELORN_BYTEARRAY:
         if (source.u.bytes.length > 0 && index < static_cast<uint64_t>(source.u.bytes.length))
@@ -98,7 +101,9 @@ Completion readItem(const IndexExpr &node, ScriptValue &source, bool temporary, 
             byte = reinterpret_cast<const uint8_t *>(characterAt(source, index));
         break;
     default:
-        element = arrays::elementAt(source, index);
+        if (!temporary)
+            holdAsVector(*variable, source);
+        element = value::arrays::at(source, index);
         break;
     }
     if (byte != nullptr) {
@@ -110,8 +115,8 @@ Completion readItem(const IndexExpr &node, ScriptValue &source, bool temporary, 
         return Completion::Failed;
     }
     if (temporary)
-        return handOver(element->value, *result) ? Completion::Normal : Completion::Failed;
-    return duplicate(element->value, *result) ? Completion::Normal : Completion::Failed;
+        return handOver(*element, *result) ? Completion::Normal : Completion::Failed;
+    return duplicate(*element, *result) ? Completion::Normal : Completion::Failed;
 }
 
 } // namespace
@@ -130,10 +135,10 @@ bool IndexExpr::peekItemNode(const RunContext &run, int64_t &out) const
     }
     if (source->type != PELORN_ARRAY || !peekOperand(run, index, i) || i < 0)
         return false;
-    const ArrayElement *element = arrays::elementAt(*source, static_cast<uint64_t>(i));
-    if (element == nullptr || !isPlainInteger(element->value))
+    const ScriptValue *item = value::arrays::at(*source, static_cast<uint64_t>(i));
+    if (item == nullptr || !isPlainInteger(*item))
         return false;
-    out = element->value.u.integer;
+    out = item->u.integer;
     return true;
 }
 
@@ -143,7 +148,8 @@ Completion IndexExpr::evaluate(RunContext &run, ScriptValue *result)
     // the whole variable first, when the index cannot change the variable
     // in between.
     if (sourceExpression->kind == ExpressionKind::Variable && index->pure) {
-        ScriptValue &source = static_cast<VariableExpr *>(sourceExpression)->ref(run);
+        auto *variable = static_cast<VariableExpr *>(sourceExpression);
+        ScriptValue &source = variable->ref(run);
         if (!isIndexable(source)) {
             report(fileOf(sourceExpression), sourceExpression->line, msg::kIndexSourceType);
             return Completion::Failed;
@@ -151,7 +157,7 @@ Completion IndexExpr::evaluate(RunContext &run, ScriptValue *result)
         ScriptValue i = value::empty();
         Completion c = evaluateInto(run, index, i);
         if (c == Completion::Normal)
-            c = readItem(*this, source, false, i, result);
+            c = readItem(*this, source, variable, i, result);
         drop(i);
         return c;
     }
@@ -169,7 +175,7 @@ Completion IndexExpr::evaluate(RunContext &run, ScriptValue *result)
     ScriptValue i = value::empty();
     c = evaluateInto(run, index, i);
     if (c == Completion::Normal)
-        c = readItem(*this, source, true, i, result);
+        c = readItem(*this, source, nullptr, i, result);
     drop(i);
     drop(source);
     return c;
@@ -277,8 +283,7 @@ Completion SubArrayExpr::evaluate(RunContext &run, ScriptValue *result)
 
 namespace {
 
-// The "length" of an array read where it is, without counting anew when
-// the chain's length is already known.
+// The "length" of an array, read where it is.
 bool isLengthOfArray(const ScriptValue &v, const std::string &property)
 {
     return v.type == PELORN_ARRAY && strcasecmp(property.c_str(), "length") == 0;
@@ -325,10 +330,12 @@ Completion PropertyExpr::evaluate(RunContext &run, ScriptValue *result)
     if (sourceExpression->kind == ExpressionKind::Variable) {
         // The engine's own hook only reads, so it may read the variable
         // where it is; other hooks get their copy.
-        ScriptValue &stored = static_cast<VariableExpr *>(sourceExpression)->ref(run);
+        auto *variable = static_cast<VariableExpr *>(sourceExpression);
+        ScriptValue &stored = variable->ref(run);
         if (stored.getProperty == GetField || stored.getProperty == nullptr) {
             if (isLengthOfArray(stored, property)) {
-                setInteger(*result, static_cast<uint32_t>(arrays::length(stored)));
+                holdAsVector(*variable, stored);
+                setInteger(*result, static_cast<uint32_t>(value::arrays::length(stored)));
                 return Completion::Normal;
             }
             if (stored.type != PELORN_ARRAY) // an array's text asks its elements' hooks
@@ -343,7 +350,7 @@ Completion PropertyExpr::evaluate(RunContext &run, ScriptValue *result)
     }
     GetPropertyFn hook = source.getProperty != nullptr ? source.getProperty : GetField;
     if (hook == GetField && isLengthOfArray(source, property)) {
-        setInteger(*result, static_cast<uint32_t>(arrays::length(source)));
+        setInteger(*result, static_cast<uint32_t>(value::arrays::length(source)));
         c = Completion::Normal;
     } else {
         c = readProperty(run, *this, hook, source, result);

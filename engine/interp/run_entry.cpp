@@ -1,6 +1,7 @@
 // The run entry of a script object: runs the main block and reports what
 // no handler took.
 #include "card/registry.h"
+#include "interp/array_forms.h"
 #include "interp/messages.h"
 #include "interp/run_support.h"
 #include "interp/script.h"
@@ -148,9 +149,13 @@ bool runMainBlock(Script *script, size_t first)
         }
     } catch (...) { // not the engine's: it passes on to the host
         run.directory.finish();
+        if (script->globalsPublic)
+            publishGlobals(script->header.symbols);
         throw;
     }
     run.directory.finish();
+    if (script->globalsPublic)
+        publishGlobals(script->header.symbols);
     value::forgetPositions();
     return c == Completion::Normal || (c == Completion::Transfer && reportUncaught(run));
 }

@@ -4,6 +4,7 @@
 #include "api/channels.h"
 #include "api/exceptions.h"
 #include "interp/fast_values.h"
+#include "value/arrays.h"
 #include "value/chain.h"
 
 #include <cstdarg>
@@ -101,10 +102,7 @@ bool copiesPlainly(const ScriptValue &v)
     case PELORN_BYTEARRAY:
         return true;
     case PELORN_ARRAY:
-        for (const ArrayElement *e = v.u.array; e != nullptr; e = e->next)
-            if (!copiesPlainly(e->value))
-                return false;
-        return true;
+        return value::arrays::everyElement(v, [](const ScriptValue &e) { return copiesPlainly(e); });
     default:
         return false;
     }

@@ -30,6 +30,7 @@ Script *createScript()
     script->header.owner = script;
     script->header.release = releaseScript;
     script->header.run = runScript;
+    script->globalsPublic = true;
     script->mainBlock = new BlockStatement();
     // Reserved, not committed: only the pages deep recursion touches cost
     // memory. Anonymous mappings read as zero.

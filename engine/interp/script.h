@@ -39,6 +39,7 @@ struct Script {
     CallStackArea callStack;
     SourceFile *sources;            // every file the script was compiled from
     size_t partsRun;                // main-block statements runScriptPart has started
+    bool globalsPublic;             // runs end with global arrays as chains (SetScriptGlobalsPublic)
     // Frees what the compiler attached (pending nodes, modules); set by
     // the compiler, null for scripts built without it.
     void (*releaseCompiled)(Script *script);

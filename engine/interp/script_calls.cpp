@@ -1,5 +1,6 @@
 // Calls of the script's own procedures and functions.
 #include "interp/arguments.h"
+#include "interp/array_forms.h"
 #include "interp/call_stack.h"
 #include "interp/messages.h"
 #include "interp/run_support.h"
@@ -121,7 +122,26 @@ void writeBack(const RunContext &run, const RoutineDefinition &routine, ScriptVa
             continue;
         ScriptValue &target = variable->routine == &routine ? frame[variable->slot] : variable->ref(run);
         handOver(frame[routine.parameterSlot(k)], target);
+        if (variable->storage == VariableStorage::External) [[unlikely]]
+            publishExternal(target);
     }
+}
+
+// Whether writeBack has anything to do after a call that ended normally:
+// not when no argument is a variable, nor when the routine leaves its
+// arguments alone, no argument is a module's variable and no parameter
+// holds a value with hooks (the one test writeBack would make per
+// argument, here over the parameter slots, which come first in the frame).
+inline bool mustWriteBack(const RoutineDefinition &routine, const ScriptValue *frame, const Arguments &arguments)
+{
+    if (!arguments.namesVariable)
+        return false;
+    if (!routine.leavesArgumentsAlone || arguments.namesModuleVariable)
+        return true;
+    for (uint32_t k = 0; k < routine.parameterCount; ++k)
+        if (frame[k].copy != nullptr || frame[k].release != nullptr)
+            return true;
+    return false;
 }
 
 void reportDepth(const CallSite &site, const RoutineDefinition &routine)
@@ -141,7 +161,7 @@ Completion runInFrame(RunContext &run, const CallSite &site, RoutineDefinition &
     if (c == Completion::Failed)
         return c; // the run is ending: the frame stays open
     if (frame != nullptr) {
-        if (c == Completion::Normal)
+        if (c == Completion::Normal && mustWriteBack(routine, frame, site.arguments))
             writeBack(run, routine, frame, site.arguments);
         closeFrame(run.script->callStack, frame, routine.symbolCount);
     }

@@ -1,6 +1,7 @@
 // The default property hooks: the sizes and conversions every engine value
 // answers through GetField, and SetField, which refuses every change.
 #include "api/exceptions.h"
+#include "value/arrays.h"
 #include "value/chain.h"
 #include "value/messages.h"
 #include "value/number_text.h"
@@ -219,14 +220,16 @@ ScriptValue arrayToText(const ScriptValue &v)
 {
     ChainBuilder text;
     text.appendText("[");
-    for (ArrayElement *e = v.u.array; e != nullptr; e = e->next) {
-        if (e != v.u.array)
+    bool first = true;
+    arrays::everyElement(v, [&text, &first](ScriptValue &element) {
+        if (!first)
             text.appendText(" ; ");
-        GetPropertyFn hook = e->value.getProperty != nullptr ? e->value.getProperty : GetField;
+        first = false;
+        GetPropertyFn hook = element.getProperty != nullptr ? element.getProperty : GetField;
         ScriptValue piece = empty();
         int32_t code = 1;
         try {
-            code = hook(&e->value, "string", &piece);
+            code = hook(&element, "string", &piece);
         } catch (api::NativeThrow &thrown) {
             release(thrown.value);
         }
@@ -245,7 +248,8 @@ ScriptValue arrayToText(const ScriptValue &v)
             release(piece);
             text.appendText(messages::kUnknownText);
         }
-    }
+        return true;
+    });
     text.appendText("]");
     return text.take();
 }
@@ -260,7 +264,7 @@ int32_t readLength(const ScriptValue &v, ScriptValue &out)
         out = makeInteger(static_cast<uint32_t>(v.u.bytes.length));
         return 0;
     case PELORN_ARRAY:
-        out = makeInteger(static_cast<uint32_t>(arrayLength(v)));
+        out = makeInteger(static_cast<uint32_t>(arrays::length(v)));
         return 0;
     default:
         return 1;

@@ -2,6 +2,7 @@
 #include "value/value.h"
 
 #include "api/channels.h"
+#include "value/arrays.h"
 #include "value/chain.h"
 #include "value/messages.h"
 
@@ -85,11 +86,8 @@ ScriptValue makeEmptyArray()
     return v;
 }
 
-uint64_t arrayReleaseCount = 0;
-
 void forgetPositions()
 {
-    ++arrayReleaseCount;
     ++chain::segmentReleaseCount;
 }
 
@@ -112,19 +110,9 @@ void release(ScriptValue &v)
             std::free(v.u.bytes.data);
         v.u.bytes.data = nullptr;
         break;
-    case PELORN_ARRAY: {
-        ArrayElement *e = v.u.array;
-        if (e != nullptr)
-            ++arrayReleaseCount;
-        while (e != nullptr) {
-            ArrayElement *next = e->next;
-            release(e->value);
-            zfree(e);
-            e = next;
-        }
-        v.u.array = nullptr;
+    case PELORN_ARRAY:
+        arrays::releaseElements(v);
         break;
-    }
     default:
         break;
     }
@@ -141,35 +129,6 @@ void copyHeader(const ScriptValue &source, ScriptValue &destination)
     destination.freeBlock = source.freeBlock;
     destination.getProperty = source.getProperty;
     destination.setProperty = source.setProperty;
-}
-
-bool copyArray(const ScriptValue &source, ScriptValue &destination)
-{
-    ArrayElement *head = nullptr;
-    ArrayElement **tail = &head;
-    bool complete = true;
-    for (const ArrayElement *e = source.u.array; e != nullptr; e = e->next) {
-        auto *element = static_cast<ArrayElement *>(zalloc(sizeof(ArrayElement)));
-        if (element == nullptr) {
-            api::WriteMessage("%s", messages::kNotEnoughMemoryToCopy);
-            complete = false;
-            break;
-        }
-        *tail = element;
-        tail = &element->next;
-        if (!copy(e->value, element->value)) {
-            complete = false;
-            break;
-        }
-    }
-    if (!complete) {
-        ScriptValue partial = makeEmptyArray();
-        partial.u.array = head;
-        release(partial);
-        head = nullptr;
-    }
-    destination.u.array = head;
-    return complete;
 }
 
 } // namespace
@@ -213,7 +172,7 @@ bool copy(const ScriptValue &source, ScriptValue &destination)
         break;
     }
     case PELORN_ARRAY:
-        if (!copyArray(source, destination))
+        if (!arrays::copyElements(source, destination))
             return false;
         break;
     default:
@@ -222,14 +181,6 @@ bool copy(const ScriptValue &source, ScriptValue &destination)
     }
     copyHeader(source, destination);
     return true;
-}
-
-uint64_t arrayLength(const ScriptValue &v)
-{
-    uint64_t n = 0;
-    for (const ArrayElement *e = v.u.array; e != nullptr; e = e->next)
-        ++n;
-    return n;
 }
 
 } // namespace pelorn::value

@@ -42,16 +42,11 @@ ScriptValue makeBytes(const uint8_t *data, int32_t length);
 ScriptValue adoptBytes(uint8_t *block, int32_t length);
 ScriptValue makeEmptyArray();
 
-// Counts releases that may have freed array elements (an array's chain, or
-// anything released through a value's own hook). Caches of element
-// positions compare it to know that their pointers may be stale.
-extern uint64_t arrayReleaseCount;
-
 // Code of a module or host (a routine, a property, copy or release hook)
 // may have reshaped any value it can reach, without the engine's frees or
-// appends: every remembered position in array and string chains is
-// dropped. Also called when a run starts and ends, so nothing remembered
-// outlives a run (a host may run scripts on different threads in turn).
+// appends: every remembered position in string chains is dropped. Also
+// called when a run starts and ends, so nothing remembered outlives a run
+// (a host may run scripts on different threads in turn).
 void forgetPositions();
 
 // FreeValue: releases the payload (through the value's own hook if it has
@@ -77,8 +72,5 @@ inline bool isFloat(const ScriptValue &v) { return v.type == PELORN_FLOAT; }
 inline bool isString(const ScriptValue &v) { return v.type == PELORN_STRING; }
 inline bool isBoolean(const ScriptValue &v) { return v.type == PELORN_BOOLEAN; }
 inline bool isBytes(const ScriptValue &v) { return v.type == PELORN_BYTEARRAY; }
-
-// Number of elements along an array's chain.
-uint64_t arrayLength(const ScriptValue &v);
 
 } // namespace pelorn::value

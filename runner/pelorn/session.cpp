@@ -144,6 +144,7 @@ void *sessionBody(void *argument)
     }
     // Every command's response shows, unless the session turns it off.
     SetScriptAPDUVerbose(script, 1);
+    SetScriptGlobalsPublic(script, 0); // inputs reach them through the script only
     if (options.hasScript)
         runPart(script);
     readAndRun(script);

@@ -64,6 +64,7 @@ void *runJob(void *argument)
     }
     if (options.trace)
         SetScriptAPDUVerbose(script, 1);
+    SetScriptGlobalsPublic(script, 0); // nothing reads them after the run
     bool succeeded = runner::runReportingFailure(script);
     FreeScript(script);
     job->status = statusOfRun(succeeded);

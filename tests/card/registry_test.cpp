@@ -4,6 +4,7 @@
 #include "builtins/catalogue.h"
 #include "card/reader_value.h"
 #include "card/registry.h"
+#include "value/arrays.h"
 #include "value/value.h"
 
 #include <chrono>
@@ -37,9 +38,9 @@ TEST_F(Registry, ListsEveryReaderInOrderWithItsProperties)
 {
     Outcome listed = call(builtins::GetReaders);
     ASSERT_TRUE(listed.ok());
-    ASSERT_EQ(value::arrayLength(listed.result), 2u);
-    ScriptValue &first = listed.result.u.array->value;
-    ScriptValue &second = listed.result.u.array->next->value;
+    ASSERT_EQ(value::arrays::length(listed.result), 2u);
+    ScriptValue &first = *value::arrays::at(listed.result, 0);
+    ScriptValue &second = *value::arrays::at(listed.result, 1);
     EXPECT_EQ(first.type, PELORN_READER);
     EXPECT_EQ(property(first, "name"), "Virtual PCD 00 00");
     EXPECT_EQ(property(second, "STRING"), "Virtual PCD 00 01");
@@ -167,7 +168,7 @@ TEST_F(Registry, AsManyReadersAsTheDaemonServesJoinAndLeave)
     EXPECT_EQ(g_readersCount, 2u * kChannels);
     Outcome listed = call(builtins::GetReaders);
     ASSERT_TRUE(listed.ok());
-    EXPECT_EQ(value::arrayLength(listed.result), g_readersCount);
+    EXPECT_EQ(value::arrays::length(listed.result), g_readersCount);
     for (uint32_t i = 0; i < g_readersCount; ++i)
         EXPECT_EQ(g_readersList[i]->referenceCount, 2) << g_readersList[i]->name; // registry and list
     value::release(listed.result);

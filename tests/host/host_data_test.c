@@ -6,6 +6,7 @@
  */
 #include <pelorn.h>
 
+#include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -133,6 +134,99 @@ static void test_globals_in_and_out(void)
     FreeScript(script);
 }
 
+/* An array as the host reads it, walking chains alone: "1 (2 3)". */
+static void array_text(const ScriptValue *v, char *out, size_t size)
+{
+    for (const ArrayElement *e = v->u.array; e != NULL; e = e->next) {
+        if (((uintptr_t)e & 7) != 0) { /* not a block of the public form */
+            strncat(out, "?", size - strlen(out) - 1);
+            return;
+        }
+        if (e != v->u.array)
+            strncat(out, " ", size - strlen(out) - 1);
+        if (e->value.type == PELORN_ARRAY) {
+            strncat(out, "(", size - strlen(out) - 1);
+            array_text(&e->value, out, size);
+            strncat(out, ")", size - strlen(out) - 1);
+        } else {
+            char number[32];
+            snprintf(number, sizeof number, "%lld", (long long)e->value.u.integer);
+            strncat(out, number, size - strlen(out) - 1);
+        }
+    }
+}
+
+static const ScriptValue *global_entry(ScriptObject *script, const char *name)
+{
+    for (const SymbolEntry *e = script->symbols; e != NULL; e = e->next)
+        if (e->kind == PELORN_SYM_VARIABLE && strcmp(e->a.name, name) == 0)
+            return &e->c.value;
+    return NULL;
+}
+
+static ArrayElement *element_of(ScriptValue value)
+{
+    ArrayElement *e = zalloc((int32_t)sizeof *e);
+    e->value = value;
+    return e;
+}
+
+/* Arrays the script grows and nests are chains again for the host after a
+ * run, in the symbol list and through GetScriptGlobal; a chain the host
+ * sets is what the next run works on. A host that keeps the globals in the
+ * engine's form reads the same through GetScriptGlobal, and the symbol
+ * list is chains again once it asks for the public form back. */
+static void test_array_globals_between_runs(int public_globals)
+{
+    ScriptObject *script = compile("before = grid.length\n"
+                                   "grid[1] += 5\n"
+                                   "grid += [[7; [8]]]\n"
+                                   "for i = 1 to 20\n"
+                                   "  grid[2][1] += i\n"
+                                   "end\n"
+                                   "Println(before, \" \", grid.length, \" \", grid[1].length)\n");
+    EXPECT(script != NULL);
+    if (script == NULL)
+        return;
+    /* grid = [1; [2]] */
+    ScriptValue inner = make_integer(0);
+    inner.type = PELORN_ARRAY;
+    inner.u.array = element_of(make_integer(2));
+    ScriptValue grid = inner;
+    grid.u.array = element_of(make_integer(1));
+    grid.u.array->next = element_of(inner);
+    EXPECT(SetScriptGlobal(script, "grid", &grid) == PELORN_GLOBAL_DONE);
+    FreeValue(&grid);
+    SetScriptGlobalsPublic(script, (uint8_t)public_globals);
+    for (int run = 1; run <= 2; run++) {
+        reset();
+        EXPECT(script->run(script) != 0);
+        EXPECT(strcmp(output, run == 1 ? "2 3 2\n" : "3 4 3\n") == 0);
+    }
+    const char *expected = "1 (2 5 5) (7 (8 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20 1 2 3 4 5 6 7 8 9 10 "
+                           "11 12 13 14 15 16 17 18 19 20)) (7 (8))";
+    char text[512] = "";
+    if (public_globals) {
+        array_text(global_entry(script, "grid"), text, sizeof text);
+        EXPECT(strcmp(text, expected) == 0);
+    }
+    ScriptValue out;
+    memset(&out, 0, sizeof out);
+    EXPECT(GetScriptGlobal(script, "grid", &out) == PELORN_GLOBAL_DONE);
+    char copied[512] = "";
+    array_text(&out, copied, sizeof copied);
+    EXPECT(strcmp(copied, expected) == 0);
+    FreeValue(&out);
+    if (!public_globals) {
+        SetScriptGlobalsPublic(script, 1);
+        reset();
+        EXPECT(script->run(script) != 0);
+        array_text(global_entry(script, "grid"), text, sizeof text);
+        EXPECT(strncmp(text, "1 (2 5 5 5) (7 (8 1 2 3", 22) == 0 && strchr(text, '?') == NULL);
+    }
+    FreeScript(script);
+}
+
 static void test_text_scripts(const char *folder)
 {
     char path[512];
@@ -227,6 +321,8 @@ int main(void)
     SetMessageOutputFn(take_message);
 
     test_globals_in_and_out();
+    test_array_globals_between_runs(1);
+    test_array_globals_between_runs(0);
     test_text_scripts(folder);
     test_arguments_and_exit_status();
     test_null_handles();

@@ -1,6 +1,7 @@
 /* Extension modules for the module-loader tests, one per MODULE_* variant. */
 #include "pelorn.h"
 
+#include <stdint.h>
 #include <string.h>
 
 __attribute__((unused)) static int32_t nothing(uint32_t count, ArgumentSlot *arguments)
@@ -19,7 +20,7 @@ __attribute__((unused)) static int32_t zero(uint32_t count, ArgumentSlot *argume
     return PELORN_OK;
 }
 
-__attribute__((unused)) static SymbolEntry table[8];
+__attribute__((unused)) static SymbolEntry table[10];
 static int initializations;
 
 /* How often Initialize ran since the library was loaded. */
@@ -110,6 +111,89 @@ static int32_t replaceText(uint32_t count, ArgumentSlot *arguments)
     return PELORN_OK;
 }
 
+/* The integers of an array at every depth, read as a module reads them:
+ * along chains. -1 when a block is not one of the public form. */
+static int64_t deepSum(const ScriptValue *array)
+{
+    int64_t sum = 0;
+    for (const ArrayElement *e = array->u.array; e != NULL; e = e->next) {
+        if (((uintptr_t)e & 7) != 0)
+            return -1;
+        int64_t part = e->value.type == PELORN_ARRAY ? deepSum(&e->value) : e->value.u.integer;
+        if (part < 0)
+            return -1;
+        sum += part;
+    }
+    return sum;
+}
+
+/* function Mirror(a): reverses the array a (written back to its variable)
+ * and answers [the sum of a's integers at every depth; the same of Arr]. */
+static int32_t mirror(uint32_t count, ArgumentSlot *arguments, ScriptValue *result)
+{
+    if (count != 1 || arguments[0].value.type != PELORN_ARRAY)
+        return PELORN_BAD_ARGUMENTS;
+    ScriptValue *a = &arguments[0].value;
+    int64_t sums[2] = {deepSum(a), deepSum(&table[0].c.value)};
+    if (sums[0] < 0 || sums[1] < 0)
+        return 1000; /* an array in a form a module cannot read */
+    ArrayElement *reversed = NULL;
+    for (ArrayElement *e = a->u.array; e != NULL;) {
+        ArrayElement *next = e->next;
+        e->next = reversed;
+        reversed = e;
+        e = next;
+    }
+    a->u.array = reversed;
+    memset(result, 0, sizeof *result);
+    result->type = PELORN_ARRAY;
+    result->getProperty = GetField;
+    result->setProperty = SetField;
+    result->u.array = integerElement(sums[0]);
+    result->u.array->next = integerElement(sums[1]);
+    return PELORN_OK;
+}
+
+/* A BOX keeps the deep sum of the last array set as its "content". */
+static int32_t getBox(ScriptValue *value, const char *name, ScriptValue *out)
+{
+    if (strcmp(name, "sum") != 0)
+        return 1;
+    memset(out, 0, sizeof *out);
+    out->type = PELORN_INTEGER;
+    out->u.integer = value->u.integer;
+    return PELORN_OK;
+}
+
+static int32_t setBox(ScriptValue *value, const char *name, ScriptValue *newValue)
+{
+    if (strcmp(name, "content") != 0)
+        return 1;
+    if (newValue->type != PELORN_ARRAY)
+        return 3;
+    value->u.integer = deepSum(newValue);
+    return PELORN_OK;
+}
+
+static uint8_t copyBox(ScriptValue *destination, ScriptValue *source)
+{
+    destination->u.integer = source->u.integer;
+    return 1;
+}
+
+/* function MakeBox(): an empty BOX. */
+static int32_t makeBox(uint32_t count, ArgumentSlot *arguments, ScriptValue *result)
+{
+    (void)count;
+    (void)arguments;
+    memset(result, 0, sizeof *result);
+    result->type = table[7].b.typeCode;
+    result->getProperty = getBox;
+    result->setProperty = setBox;
+    result->copy = copyBox;
+    return PELORN_OK;
+}
+
 /* The module owns its variables: what they hold goes with the library. */
 __attribute__((destructor)) static void releaseVariables(void)
 {
@@ -161,7 +245,10 @@ SymbolEntry *GetSymTable(void)
     routine(&table[3], "GrowArray", PELORN_PROCEDURE, (void *)growArray);
     routine(&table[4], "ReplaceText", PELORN_PROCEDURE, (void *)replaceText);
     routine(&table[5], "TruncateText", PELORN_PROCEDURE, (void *)truncateText);
-    for (int i = 0; i < 5; ++i)
+    routine(&table[6], "Mirror", PELORN_FUNCTION, (void *)mirror);
+    type(&table[7], "BOX");
+    routine(&table[8], "MakeBox", PELORN_FUNCTION, (void *)makeBox);
+    for (int i = 0; i < 8; ++i)
         table[i].next = &table[i + 1];
 #elif defined(MODULE_WEIRD)
     routine(&table[0], "Weird", 4, (void *)nothing);

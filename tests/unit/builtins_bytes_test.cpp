@@ -1,5 +1,6 @@
 // Byte-array built-ins: making, reading as text, filling and copying ranges.
 #include "builtin_fixture.h"
+#include "value/arrays.h"
 
 using namespace pelorn;
 using namespace pelorn::testing;
@@ -86,9 +87,11 @@ TEST_F(ByteArrayBuiltins, CreateArrayGivesUntypedElements)
     Args two{integer(2)};
     ASSERT_EQ(call(bi::CreateArray, two), 0);
     ASSERT_EQ(result.type, PELORN_ARRAY);
-    EXPECT_EQ(value::arrayLength(result), 2u);
-    for (const ArrayElement *e = result.u.array; e != nullptr; e = e->next)
-        EXPECT_EQ(e->value.type, PELORN_UNDEFINED);
+    EXPECT_EQ(value::arrays::length(result), 2u);
+    value::arrays::everyElement(result, [](const ScriptValue &e) {
+        EXPECT_EQ(e.type, PELORN_UNDEFINED);
+        return true;
+    });
     Args huge{integer(INT64_MAX)};
     EXPECT_EQ(call(bi::CreateArray, huge), -1);
     EXPECT_EQ(thrown, "CreateArray: size is too large (maximum value is 16777216 elements)");

@@ -3,6 +3,7 @@
 // codes and native throws turned into the built-in exception).
 #include "interp/call_stack.h"
 #include "interp_fixture.h"
+#include "value/arrays.h"
 
 #include <climits>
 
@@ -240,11 +241,11 @@ TEST_F(CallsTest, RecursionThroughAnArrayLiteralKeepsEachElement)
     const ScriptValue *level = &x->c.value;
     for (int64_t expected = 3; expected > 0; --expected) {
         ASSERT_EQ(level->type, PELORN_ARRAY);
-        ASSERT_NE(level->u.array, nullptr);
-        EXPECT_EQ(level->u.array->value.u.integer, expected);
-        level = &level->u.array->next->value;
+        ASSERT_EQ(value::arrays::length(*level), 2u);
+        EXPECT_EQ(value::arrays::at(*level, 0)->u.integer, expected);
+        level = value::arrays::at(*level, 1);
     }
-    EXPECT_EQ(level->u.array, nullptr);
+    EXPECT_EQ(value::arrays::length(*level), 0u);
 }
 
 TEST_F(CallsTest, BuiltinArgumentsAreCopiedBackAfterSuccessOnly)

@@ -1,6 +1,5 @@
-// The interpreter's helpers: the operators' string order, positions in
-// array chains, the current-directory tracker.
-#include "interp/array_cursor.h"
+// The interpreter's helpers: the operators' string order, the
+// current-directory tracker.
 #include "interp/directory.h"
 #include "interp/operators.h"
 #include "interp/string_values.h"
@@ -135,45 +134,6 @@ TEST(StringAppends, InPlaceMatchesLinkingACopy)
     value::release(snapshot);
     for (ScriptValue &p : pieces)
         value::release(p);
-}
-
-ScriptValue arrayOf(int n)
-{
-    ScriptValue a = value::makeEmptyArray();
-    for (int i = 0; i < n; ++i) {
-        auto *e = static_cast<ArrayElement *>(zalloc(sizeof(ArrayElement)));
-        std::memset(e, 0, sizeof *e);
-        e->value = value::makeInteger(i);
-        interp::arrays::append(a, e, e, 1);
-    }
-    return a;
-}
-
-TEST(ArrayCursor, PositionsStayRightAcrossAppendsReleasesAndOtherArrays)
-{
-    ScriptValue a = arrayOf(10);
-    ScriptValue b = arrayOf(3);
-    EXPECT_EQ(interp::arrays::length(a), 10u);
-    for (uint64_t i : {0, 5, 6, 2, 9, 9, 1, 7}) {
-        ASSERT_NE(interp::arrays::elementAt(a, i), nullptr);
-        EXPECT_EQ(interp::arrays::elementAt(a, i)->value.u.integer, static_cast<int64_t>(i));
-        EXPECT_EQ(interp::arrays::elementAt(b, i % 3)->value.u.integer, static_cast<int64_t>(i % 3));
-    }
-    EXPECT_EQ(interp::arrays::elementAt(a, 10), nullptr);
-    EXPECT_EQ(interp::arrays::elementAt(a, UINT64_MAX), nullptr);
-
-    interp::arrays::appendAll(a, b); // a: 0..9, 0..2
-    EXPECT_EQ(interp::arrays::length(a), 13u);
-    EXPECT_EQ(interp::arrays::elementAt(a, 12)->value.u.integer, 2);
-
-    // A freed chain may give its blocks to a new one with the same head.
-    value::release(a);
-    a = arrayOf(2);
-    EXPECT_EQ(interp::arrays::length(a), 2u);
-    EXPECT_EQ(interp::arrays::elementAt(a, 2), nullptr);
-    EXPECT_EQ(interp::arrays::elementAt(a, 1)->value.u.integer, 1);
-    value::release(a);
-    value::release(b);
 }
 
 TEST(DirectoryTracker, ChangesDirectoryOnlyWhenNativeCodeNeedsIt)

@@ -1,8 +1,11 @@
 // Values: copy and release, string chains, the hexadecimal helpers.
+#include "value/arrays.h"
 #include "value/chain.h"
 #include "value/value.h"
 
 #include <gtest/gtest.h>
+
+#include <initializer_list>
 
 #include <string>
 
@@ -96,9 +99,100 @@ TEST(Value, CopyOfArraysIsElementByElement)
     a.u.array = e1;
     ASSERT_TRUE(value::copy(a, copy));
     value::release(a);
-    ASSERT_EQ(value::arrayLength(copy), 2u);
-    EXPECT_EQ(copy.u.array->value.u.integer, 1);
-    EXPECT_EQ(text(copy.u.array->next->value), "two");
+    ASSERT_EQ(value::arrays::length(copy), 2u);
+    EXPECT_EQ(value::arrays::at(copy, 0)->u.integer, 1);
+    EXPECT_EQ(text(*value::arrays::at(copy, 1)), "two");
+    value::release(copy);
+}
+
+namespace {
+
+// A chain of the public form, as a module builds it: integers, or a nested
+// chain in place of each negative number (holding that number's opposite).
+ScriptValue chainOf(std::initializer_list<int64_t> items)
+{
+    ScriptValue a = value::makeEmptyArray();
+    ArrayElement **tail = &a.u.array;
+    for (int64_t n : items) {
+        auto *e = static_cast<ArrayElement *>(zalloc(sizeof(ArrayElement)));
+        e->value = n >= 0 ? value::makeInteger(n) : chainOf({-n});
+        *tail = e;
+        tail = &e->next;
+    }
+    return a;
+}
+
+// The array as a module would read it, walking chains only: "1 (2) 3".
+std::string publicText(const ScriptValue &a)
+{
+    std::string out;
+    for (const ArrayElement *e = a.u.array; e != nullptr; e = e->next) {
+        EXPECT_EQ(reinterpret_cast<uintptr_t>(e) & 1, 0u) << "a vector inside a chain";
+        if (!out.empty())
+            out += " ";
+        out += e->value.type == PELORN_ARRAY ? "(" + publicText(e->value) + ")" : std::to_string(e->value.u.integer);
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(Arrays, EveryOperationReadsBothFormsAndPublishingRestoresChainsAtEveryDepth)
+{
+    namespace arrays = value::arrays;
+    ScriptValue chain = chainOf({1, -2, 3});
+    ScriptValue vector = chainOf({1, -2, 3});
+    ASSERT_TRUE(arrays::own(vector));
+    ASSERT_TRUE(arrays::isVector(vector));
+    for (ScriptValue *a : {&chain, &vector}) {
+        EXPECT_EQ(arrays::length(*a), 3u);
+        EXPECT_EQ(arrays::at(*a, 2)->u.integer, 3);
+        EXPECT_EQ(arrays::at(*a, 3), nullptr);
+        EXPECT_EQ(arrays::at(*a, UINT64_MAX), nullptr);
+    }
+    // Grown past its first capacity, with a vector nested inside.
+    for (int64_t n = 4; n <= 40; ++n) {
+        ScriptValue item = value::makeInteger(n);
+        ASSERT_TRUE(arrays::push(vector, item));
+    }
+    ASSERT_TRUE(arrays::own(*arrays::at(vector, 1)));
+    ScriptValue inner = chainOf({7});
+    ASSERT_TRUE(arrays::own(inner));
+    ASSERT_TRUE(arrays::push(*arrays::at(vector, 1), inner));
+    ScriptValue copy = value::empty();
+    ASSERT_TRUE(value::copy(vector, copy));
+    ASSERT_TRUE(arrays::takeAll(copy, chain)); // a chain's elements change hands
+    EXPECT_EQ(chain.u.array, nullptr);
+    EXPECT_EQ(arrays::length(copy), 43u);
+
+    ASSERT_TRUE(arrays::publish(vector));
+    std::string expected = "1 (2 (7)) 3";
+    for (int n = 4; n <= 40; ++n)
+        expected += " " + std::to_string(n);
+    EXPECT_EQ(publicText(vector), expected);
+    ASSERT_TRUE(arrays::publish(copy));
+    EXPECT_EQ(publicText(copy), expected + " 1 (2) 3");
+    value::release(vector);
+    value::release(copy);
+    value::release(chain);
+}
+
+TEST(Arrays, OnesWithHooksOfAModuleStayChains)
+{
+    namespace arrays = value::arrays;
+    ScriptValue hooked = chainOf({1, -2});
+    hooked.getProperty = [](ScriptValue *, const char *, ScriptValue *) -> int32_t { return 1; };
+    EXPECT_FALSE(arrays::isPlain(hooked));
+    ASSERT_TRUE(arrays::own(hooked));
+    EXPECT_FALSE(arrays::isVector(hooked));
+    ScriptValue nested = chainOf({3});
+    ASSERT_TRUE(arrays::own(nested));
+    ASSERT_TRUE(arrays::push(hooked, nested)); // goes in as a chain
+    ScriptValue copy = value::empty();
+    ASSERT_TRUE(value::copy(hooked, copy));
+    EXPECT_EQ(publicText(hooked), "1 (2) (3)");
+    EXPECT_EQ(publicText(copy), "1 (2) (3)");
+    value::release(hooked);
     value::release(copy);
 }
 
