@@ -28,6 +28,8 @@ bool ofKind(const GpEntry &e, uint8_t p1)
         return e.kind == GpKind::Isd;
     case kApplications:
         return e.kind == GpKind::Application || e.kind == GpKind::Domain;
+    case kLoadFiles:
+    case kLoadFilesAndModules:
     default:
         return e.kind == GpKind::LoadFile;
     }
