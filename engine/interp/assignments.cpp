@@ -174,17 +174,7 @@ Completion CompoundAssignStatement::execute(RunContext &run)
         return Completion::Failed;
     }
     ScriptValue &stored = target->ref(run);
-    if (target->storage == VariableStorage::External && op == CompoundOperator::Add && stored.type == PELORN_ARRAY &&
-        right.type != PELORN_ARRAY && !value::arrays::isVector(stored)) [[unlikely]] {
-        // A module's variable keeps its chain: the item is linked behind
-        // it, instead of the chain becoming a vector and then a chain again.
-        if (value::arrays::pushToChain(stored, right))
-            return Completion::Normal;
-        drop(right);
-        report(fileOf(value), value->line, msg::kJoinNoMemory);
-        return Completion::Failed;
-    }
-    bool ok = applyCompound(op, stored, right, name, value);
+    bool ok = applyCompound(op, stored, right, target->storage == VariableStorage::External, name, value);
     ok = publishIfExternal(*target, stored) && ok;
     return ok ? Completion::Normal : Completion::Failed;
 }

@@ -67,13 +67,18 @@ bool isEngineString(const ScriptValue &v)
 }
 
 // A right array's elements are moved behind the stored ones; any other
-// right value becomes one new element. False when memory ran out (what was
-// appended stays; the message is written here or by the failed copy).
-bool appendToArray(ScriptValue &stored, ScriptValue &right, const Expression *at)
+// right value becomes one new element, linked where the chain is when the
+// stored array must stay one (it lives where a module reads it). False
+// when memory ran out (what was appended stays; the message is written
+// here or by the failed copy).
+bool appendToArray(ScriptValue &stored, ScriptValue &right, bool keepsChain, const Expression *at)
 {
     namespace arrays = value::arrays;
-    if (right.type != PELORN_ARRAY)
+    if (right.type != PELORN_ARRAY) {
+        if (keepsChain && !arrays::isVector(stored)) [[unlikely]]
+            return arrays::pushToChain(stored, right) || noMemoryForJoin(at);
         return arrays::push(stored, right) || noMemoryForJoin(at);
+    }
     if (arrays::isPlain(stored) && arrays::isPlain(right))
         return arrays::takeAll(stored, right) || noMemoryForJoin(at);
     // An array that manages its own chain, or one appended to such an
@@ -94,8 +99,8 @@ bool compoundCompatible(const ScriptValue &stored, const ScriptValue &right)
     return right.type == stored.type || (right.type == PELORN_INTEGER && stored.type == PELORN_BYTEARRAY);
 }
 
-bool applyCompound(CompoundOperator op, ScriptValue &stored, ScriptValue &right, const char *variable,
-                   const Expression *at)
+bool applyCompound(CompoundOperator op, ScriptValue &stored, ScriptValue &right, bool keepsChain,
+                   const char *variable, const Expression *at)
 {
     bool ok = true;
     bool integer = stored.type == PELORN_INTEGER;
@@ -117,7 +122,7 @@ bool applyCompound(CompoundOperator op, ScriptValue &stored, ScriptValue &right,
         else if (stored.type == PELORN_BYTEARRAY)
             ok = appendBytes(stored, right) || noMemoryForJoin(at);
         else if (stored.type == PELORN_ARRAY)
-            ok = appendToArray(stored, right, at);
+            ok = appendToArray(stored, right, keepsChain, at);
         else
             ok = incompatible(op, variable, at);
         break;

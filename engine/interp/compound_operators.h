@@ -14,9 +14,11 @@ const char *compoundName(CompoundOperator op);
 bool compoundCompatible(const ScriptValue &stored, const ScriptValue &right);
 
 // Applies op to stored with right (compatible, typed). Consumes right.
-// False after a message at the value expression's position, naming the
-// variable.
-bool applyCompound(CompoundOperator op, ScriptValue &stored, ScriptValue &right, const char *variable,
-                   const Expression *valueAt);
+// keepsChain: stored lives where a module reads it in place (a module's
+// variable, or inside its chain), so an item appended to a chain is
+// linked there. False after a message at the value expression's position,
+// naming the variable.
+bool applyCompound(CompoundOperator op, ScriptValue &stored, ScriptValue &right, bool keepsChain,
+                   const char *variable, const Expression *valueAt);
 
 } // namespace pelorn::interp

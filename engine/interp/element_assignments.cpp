@@ -225,7 +225,7 @@ Completion ElementCompoundAssignStatement::execute(RunContext &run)
             report(fileOf(value), value->line, msg::kElementCompoundType, compoundName(op), name);
             return Completion::Failed;
         }
-        bool ok = applyCompound(op, *d.element, v, name, value);
+        bool ok = applyCompound(op, *d.element, v, d.inChain, name, value);
         ok = (!d.inChain || value::arrays::publish(*d.element)) && ok;
         return ok ? Completion::Normal : Completion::Failed;
     }

@@ -121,6 +121,15 @@ bool reportUncaught(RunContext &run)
 
 namespace {
 
+// What every run leaves behind, however it ended: the directory it
+// started in, and the globals in the form the host reads.
+void endRun(RunContext &run, Script &script)
+{
+    run.directory.finish();
+    if (script.globalsPublic)
+        publishGlobals(script.header.symbols);
+}
+
 // Runs the main block, or its statements from `first` on, under the report
 // of what no handler took. True when the run succeeded.
 bool runMainBlock(Script *script, size_t first)
@@ -148,14 +157,10 @@ bool runMainBlock(Script *script, size_t first)
             }
         }
     } catch (...) { // not the engine's: it passes on to the host
-        run.directory.finish();
-        if (script->globalsPublic)
-            publishGlobals(script->header.symbols);
+        endRun(run, *script);
         throw;
     }
-    run.directory.finish();
-    if (script->globalsPublic)
-        publishGlobals(script->header.symbols);
+    endRun(run, *script);
     value::forgetPositions();
     return c == Completion::Normal || (c == Completion::Transfer && reportUncaught(run));
 }
